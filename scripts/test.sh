@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal build, then the sanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset=default
+[ "${CI:-}" = true ] && preset=ci
+scripts/setup.sh "$preset"
+ctest --test-dir build --output-on-failure -j"$(nproc)"
+scripts/setup.sh asan
+ctest --test-dir build-asan --output-on-failure -j"$(nproc)"

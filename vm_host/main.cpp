@@ -1,0 +1,2 @@
+#include <jni.h>
+int main() { return 0; }
