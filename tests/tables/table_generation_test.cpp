@@ -33,8 +33,8 @@ int first_differing_line(const std::string& a, const std::string& b) {
 }
 
 TEST(TableGeneration, GeneratorReproducesTheCommittedFilesByteForByte) {
-  char pattern[] = "/tmp/korvel_tables_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string pattern = (fs::temp_directory_path() / "korvel_tables_XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr) << pattern;
   const fs::path folder = pattern;
   const std::string command = std::string("'") + KORVEL_TABLE_GENERATOR + "' '" + folder.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
