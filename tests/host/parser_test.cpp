@@ -92,7 +92,7 @@ const ParseCase kParseCases[] = {
     {"-Db=2 -Db=3", nullptr, 0, none, nullptr, Props{{"b=2", "b=3"}}, ""},
 };
 
-void PrintTo(const ParseCase &c, std::ostream *os) { *os << '"' << c.line ? c.line : "(null)" << '"'; }
+void PrintTo(const ParseCase &c, std::ostream *os) { *os << '"' << (c.line ? c.line : "(null)") << '"'; }
 
 class ParseTable : public ::testing::TestWithParam<ParseCase> {};
 
