@@ -98,13 +98,12 @@ char *find_options() {
     // the file leaves nothing to drop and gives the empty line.
     size_t kept = n > 0 ? n - 1 : 0;
     char *value = static_cast<char *>(m_pfnAllocate(kept + 1));
-    if (value == nullptr) {
-      result = nullptr;
-      break;
-    }
+    // A later match replaces the earlier one; nothing points into the old one yet.
+    free(result);
+    result = value;
+    if (value == nullptr) break;
     memcpy(value, lineBuffer + kOptionsKeyLength, kept);
     value[kept] = '\0';
-    result = value;
   }
   fclose(file);
   return result;
