@@ -13,6 +13,7 @@ char **m_pProps = nullptr;
 int m_iNumProps = 0;
 int m_iMaxProps = 0;
 void *(*m_pfnAllocate)(size_t size) = malloc;
+void (*m_pfnRelease)(void *block) = free;
 
 namespace {
 
@@ -65,7 +66,7 @@ int handOverProperties(JDK1_1InitArgs *record) {
     char **grown = static_cast<char **>(m_pfnAllocate(slots * sizeof(char *)));
     if (grown == nullptr) return -1;
     if (m_iNumProps > 0) memcpy(grown, m_pProps, static_cast<size_t>(m_iNumProps) * sizeof(char *));
-    free(m_pProps);
+    m_pfnRelease(m_pProps);
     m_pProps = grown;
   }
   m_pProps[m_iNumProps] = nullptr;
@@ -99,7 +100,7 @@ char *find_options() {
     size_t kept = n > 0 ? n - 1 : 0;
     char *value = static_cast<char *>(m_pfnAllocate(kept + 1));
     // A later match replaces the earlier one; nothing points into the old one yet.
-    free(result);
+    m_pfnRelease(result);
     result = value;
     if (value == nullptr) break;
     memcpy(value, lineBuffer + kOptionsKeyLength, kept);
@@ -149,7 +150,7 @@ int addProperty(char *entry) {
       char **slots = static_cast<char **>(m_pfnAllocate(static_cast<size_t>(capacity) * sizeof(char *)));
       if (slots == nullptr) return -1;
       memcpy(slots, m_pProps, static_cast<size_t>(m_iNumProps) * sizeof(char *));
-      free(m_pProps);
+      m_pfnRelease(m_pProps);
       m_pProps = slots;
       m_iMaxProps = capacity;
     }

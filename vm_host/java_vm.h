@@ -11,9 +11,10 @@ extern char **m_pProps;
 extern int m_iNumProps;
 extern int m_iMaxProps;
 
-// Every allocation of the reader, parser and property list goes through this,
-// so that tests can make it fail.
+// Every allocation and release of the reader, parser and property list goes
+// through these, so that tests can make allocation fail or track storage.
 extern void *(*m_pfnAllocate)(size_t size);
+extern void (*m_pfnRelease)(void *block);
 
 // The options line of $HOME/.java/properties, or null.
 char *find_options();
