@@ -1,2 +1,3 @@
-#include <jni.h>
-int main() { return 0; }
+#include "java_vm.h"
+
+int main(int argc, char **argv) { javaVmMain(argc, argv); }
