@@ -9,17 +9,27 @@ constexpr double twom110 = double_from_bits(0x3910000000000000ULL);
 
 // One step of the division: subtract my from mx when it fits, then double mx.
 // Returns true when the subtraction leaves nothing, i.e. y divides x exactly.
-// mx < 2^54 throughout, so a borrow out of the high word shows as its sign.
+// The step is on the critical path n times and its outcome is unpredictable,
+// so it is written out: sub/sbb for the borrow chain, cmov for the choice
+// (no borrow out of the high word means mx >= my), add/adc for the doubling.
 inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint32_t my_hi, std::uint32_t my_lo) {
-  std::uint32_t diff_lo = mx_lo - my_lo;
-  std::uint32_t diff_hi = mx_hi - my_hi - (mx_lo < my_lo ? 1U : 0U);
-  // All ones when mx < my: keep mx, otherwise take the difference.
-  std::uint32_t keep = static_cast<std::uint32_t>(static_cast<std::int32_t>(diff_hi) >> 31);
-  mx_hi = (mx_hi & keep) | (diff_hi & ~keep);
-  mx_lo = (mx_lo & keep) | (diff_lo & ~keep);
+  std::uint32_t diff_lo;
+  std::uint32_t diff_hi;
+  asm("movl %[lo], %[dlo]\n\t"
+      "movl %[hi], %[dhi]\n\t"
+      "subl %[ylo], %[dlo]\n\t"
+      "sbbl %[yhi], %[dhi]\n\t"
+      "cmovael %[dlo], %[lo]\n\t"
+      "cmovael %[dhi], %[hi]"
+      : [lo] "+r"(mx_lo), [hi] "+r"(mx_hi), [dlo] "=&r"(diff_lo), [dhi] "=&r"(diff_hi)
+      : [ylo] "r"(my_lo), [yhi] "r"(my_hi)
+      : "cc");
   if ((mx_hi | mx_lo) == 0) return true;
-  mx_hi = (mx_hi << 1) | (mx_lo >> 31);
-  mx_lo <<= 1;
+  asm("addl %[lo], %[lo]\n\t"
+      "adcl %[hi], %[hi]"
+      : [lo] "+r"(mx_lo), [hi] "+r"(mx_hi)
+      :
+      : "cc");
   return false;
 }
 
