@@ -17,8 +17,9 @@ extern "C" double __ceil(double x) noexcept {
   // x rounded to an integer in the current mode, then corrected by one.
   double t = (x + s) - s;
   if (t < x) t = t + one;
-  // Only a zero result changes: it takes the sign of x.
-  return with_high_word(t, (high_word(t) & 0x7fffffff) | (hx & static_cast<std::int32_t>(0x80000000)));
+  // Only a zero result changes: it takes the sign of x. copysign replaces
+  // the sign bit in the vector register, without a trip through the integer unit.
+  return __builtin_copysign(t, x);
 }
 
 LIBM_WEAK_ALIAS(ceil, __ceil);
