@@ -1,0 +1,206 @@
+// Our math functions against the platform libm's, on the same arguments:
+// throughput (independent calls) and latency (each argument depends on the
+// previous result). Benchmark names are <function>/<ours|libm>/<throughput|latency>;
+// bench/math_table.sh turns a run into a table.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "korvel_math.h"
+
+namespace {
+
+using unary_function = double (*)(double);
+using binary_function = double (*)(double, double);
+
+// Calls per benchmark iteration; a power of two so the index wraps by mask.
+constexpr std::size_t batch = 1024;
+
+// Random sign, biased exponent uniform in [min_biased, max_biased], random fraction.
+double random_in_exponents(std::mt19937_64& engine, int min_biased, int max_biased, bool with_sign) {
+  std::uniform_int_distribution<int> exponent(min_biased, max_biased);
+  std::uint64_t bits = (static_cast<std::uint64_t>(exponent(engine)) << 52) | (engine() & 0x000fffffffffffffULL);
+  if (with_sign) bits |= engine() & 0x8000000000000000ULL;
+  return std::bit_cast<double>(bits);
+}
+
+// Argument sets, one per kind of function.
+struct argument_set {
+  std::vector<double> xs;
+  std::vector<double> ys;
+};
+
+// Positive doubles over the whole normal range.
+argument_set positive_spread() {
+  std::mt19937_64 engine(1);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(random_in_exponents(engine, 1, 2046, false));
+  return set;
+}
+
+// Both signs, |x| from 2^-4 to 2^53: non-integers, integers and the 2^52 border.
+argument_set rounding_spread() {
+  std::mt19937_64 engine(2);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(random_in_exponents(engine, 1019, 1075, true));
+  return set;
+}
+
+// x and y both signs, exponents from 2^-30 to 2^30 each.
+argument_set remainder_spread() {
+  std::mt19937_64 engine(3);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) {
+    set.xs.push_back(random_in_exponents(engine, 1023 - 30, 1023 + 30, true));
+    set.ys.push_back(random_in_exponents(engine, 1023 - 30, 1023 + 30, true));
+  }
+  return set;
+}
+
+// x over the whole normal range, y from 2^-30 to 2^30: long divisions of
+// hundreds of steps.
+argument_set remainder_wide() {
+  std::mt19937_64 engine(4);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) {
+    set.xs.push_back(random_in_exponents(engine, 1, 2046, true));
+    set.ys.push_back(random_in_exponents(engine, 1023 - 30, 1023 + 30, true));
+  }
+  return set;
+}
+
+// The functions measured; add a row to measure another one.
+struct unary_row {
+  const char* name;
+  unary_function ours;
+  argument_set (*arguments)();
+};
+struct binary_row {
+  const char* name;        // benchmark name
+  const char* libm_symbol; // name looked up in libm.so.6
+  binary_function ours;
+  argument_set (*arguments)();
+};
+
+const unary_row unary_rows[] = {
+    {"sqrt", __sqrt, positive_spread},
+    {"ceil", __ceil, rounding_spread},
+    {"floor", __floor, rounding_spread},
+    {"rint", __rint, rounding_spread},
+};
+const binary_row binary_rows[] = {
+    {"fmod", "fmod", __fmod, remainder_spread},
+    {"remainder", "remainder", __remainder, remainder_spread},
+    {"fmod_wide", "fmod", __fmod, remainder_wide},
+    {"remainder_wide", "remainder", __remainder, remainder_wide},
+};
+
+// A zero the compiler cannot see through: ties each argument to the previous
+// result without changing it, at the same small cost for both libraries.
+std::uint64_t opaque_zero() {
+  std::uint64_t zero = 0;
+  asm volatile("" : "+r"(zero));
+  return zero;
+}
+
+double chained(double argument, double previous, std::uint64_t zero) {
+  return std::bit_cast<double>(std::bit_cast<std::uint64_t>(argument) | (std::bit_cast<std::uint64_t>(previous) & zero));
+}
+
+void unary_throughput(benchmark::State& state, unary_function f, const argument_set& set) {
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < batch; ++i) {
+      double r = f(set.xs[i]);
+      benchmark::DoNotOptimize(r);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+}
+
+void unary_latency(benchmark::State& state, unary_function f, const argument_set& set) {
+  std::uint64_t zero = opaque_zero();
+  double r = 0;
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < batch; ++i) r = f(chained(set.xs[i], r, zero));
+  }
+  benchmark::DoNotOptimize(r);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+}
+
+void binary_throughput(benchmark::State& state, binary_function f, const argument_set& set) {
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < batch; ++i) {
+      double r = f(set.xs[i], set.ys[i]);
+      benchmark::DoNotOptimize(r);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+}
+
+void binary_latency(benchmark::State& state, binary_function f, const argument_set& set) {
+  std::uint64_t zero = opaque_zero();
+  double r = 0;
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < batch; ++i) r = f(chained(set.xs[i], r, zero), set.ys[i]);
+  }
+  benchmark::DoNotOptimize(r);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+}
+
+// Argument sets live for the whole run; the benchmarks keep references.
+std::vector<argument_set>& argument_store() {
+  static std::vector<argument_set> store;
+  return store;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Plain names in this program bind to our definitions: ask libm.so.6 itself.
+  void* libm = dlopen("libm.so.6", RTLD_NOW | RTLD_LOCAL);
+  if (libm == nullptr) {
+    std::fprintf(stderr, "math_bench: cannot load libm.so.6: %s\n", dlerror());
+    return 1;
+  }
+  auto& store = argument_store();
+  store.reserve(std::size(unary_rows) + std::size(binary_rows));
+
+  for (const unary_row& row : unary_rows) {
+    auto platform = reinterpret_cast<unary_function>(dlsym(libm, row.name));
+    if (platform == nullptr) {
+      std::fprintf(stderr, "math_bench: libm.so.6 has no %s\n", row.name);
+      return 1;
+    }
+    const argument_set& set = store.emplace_back(row.arguments());
+    std::string name = row.name;
+    benchmark::RegisterBenchmark((name + "/ours/throughput").c_str(), unary_throughput, row.ours, std::cref(set));
+    benchmark::RegisterBenchmark((name + "/libm/throughput").c_str(), unary_throughput, platform, std::cref(set));
+    benchmark::RegisterBenchmark((name + "/ours/latency").c_str(), unary_latency, row.ours, std::cref(set));
+    benchmark::RegisterBenchmark((name + "/libm/latency").c_str(), unary_latency, platform, std::cref(set));
+  }
+  for (const binary_row& row : binary_rows) {
+    auto platform = reinterpret_cast<binary_function>(dlsym(libm, row.libm_symbol));
+    if (platform == nullptr) {
+      std::fprintf(stderr, "math_bench: libm.so.6 has no %s\n", row.libm_symbol);
+      return 1;
+    }
+    const argument_set& set = store.emplace_back(row.arguments());
+    std::string name = row.name;
+    benchmark::RegisterBenchmark((name + "/ours/throughput").c_str(), binary_throughput, row.ours, std::cref(set));
+    benchmark::RegisterBenchmark((name + "/libm/throughput").c_str(), binary_throughput, platform, std::cref(set));
+    benchmark::RegisterBenchmark((name + "/ours/latency").c_str(), binary_latency, row.ours, std::cref(set));
+    benchmark::RegisterBenchmark((name + "/libm/latency").c_str(), binary_latency, platform, std::cref(set));
+  }
+
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
