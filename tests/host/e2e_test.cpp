@@ -44,7 +44,7 @@ std::string makeTempDir() {
 // Runs java_vm with a fresh HOME (holding `options` as its options line when
 // given), the given CLASSPATH (unset when absent) and a working folder of its own.
 VmRun runJavaVm(const std::vector<std::string> &args, const std::optional<std::string> &options,
-              const std::optional<std::string> &classpath) {
+              const std::optional<std::string> &classpath, const std::vector<std::string> &extraEnv = {}) {
   std::string home = makeTempDir();
   if (options.has_value()) {
     mkdir((home + "/.java").c_str(), 0700);
@@ -59,6 +59,7 @@ VmRun runJavaVm(const std::vector<std::string> &args, const std::optional<std::s
       "ASAN_OPTIONS=handle_segv=0:allow_user_segv_handler=1:detect_leaks=0",
       "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"};
   if (classpath.has_value()) env.push_back("CLASSPATH=" + *classpath);
+  env.insert(env.end(), extraEnv.begin(), extraEnv.end());
   std::vector<std::string> argv = {kJavaVm};
   argv.insert(argv.end(), args.begin(), args.end());
 
@@ -247,6 +248,26 @@ TEST(EndToEnd, ExitsAtOnceWhileNonDaemonThreadRuns) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "returning with a live thread\n");
   EXPECT_EQ(run.err, "");
+}
+
+// Java's floating remainder is the VM's call of fmod: inside java_vm the VM's
+// reference must bind to our definition, and every result must be exact.
+TEST(EndToEnd, JavaRemainderRunsOnOurFmod) {
+  VmRun run = runJavaVm({}, std::nullopt, KORVEL_MATH_E2E_JAR, {"LD_DEBUG=bindings"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("remainder checks: "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(", mismatches: 0\n"), std::string::npos) << run.out;
+  // The loader's trace names the object that satisfied libjvm's reference.
+  bool boundToUs = false;
+  std::istringstream lines(run.err);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.find("libjvm.so") != std::string::npos && line.find("`fmod'") != std::string::npos) {
+      EXPECT_NE(line.find(" to " + kJavaVm + " "), std::string::npos) << line;
+      boundToUs = true;
+    }
+  }
+  EXPECT_TRUE(boundToUs) << "no binding of fmod from libjvm.so in the loader trace";
 }
 
 }  // namespace

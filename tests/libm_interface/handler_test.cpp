@@ -330,3 +330,64 @@ TEST(Handler, DefaultMatherrHandlesNothingAndTouchesNothing) {
   EXPECT_EQ(__matherr(&record), 0);
   EXPECT_EQ(std::memcmp(&record, &copy, sizeof record), 0);
 }
+
+// The functions that report domain errors, through the real handler in this
+// program's mode: what the caller gets, errno, flags and the SVID message.
+struct function_error_case {
+  const char* call;
+  double (*function)(double, double);
+  double x, y;
+  double record_arg1, record_arg2;
+  std::uint64_t result[mode_count];  // IEEE, SVID, ANSI, strict ANSI
+  bool reaches_handler_in_ieee_mode;
+  unsigned flags;
+  const char* svid_message;
+};
+
+double sqrt_of_first(double x, double) { return __sqrt(x); }
+
+TEST(FunctionErrors, DomainErrorsOfTheExactFunctions) {
+  reset_hook();
+  const double inf = double_from_bits(bits_inf);
+  const double quiet_nan = double_from_bits(0x7FF8000000000000);
+  constexpr std::uint64_t default_nan = 0xFFF8000000000000;  // what the square-root instruction gives
+  const function_error_case cases[] = {
+      {"sqrt(-1)", sqrt_of_first, -1.0, -1.0, -1.0, -1.0, {default_nan, bits_zero, bits_nanx, bits_nanx}, false,
+       FE_INVALID, "sqrt: DOMAIN error\n"},
+      {"sqrt(-inf)", sqrt_of_first, -inf, -inf, -inf, -inf, {default_nan, bits_zero, bits_nanx, bits_nanx}, false,
+       FE_INVALID, "sqrt: DOMAIN error\n"},
+      {"fmod(5, 0)", __fmod, 5.0, 0.0, 5.0, 0.0, {bits_nanx, 0x4014000000000000, bits_nanx, bits_nanx}, true,
+       FE_INVALID, "fmod:  DOMAIN error\n"},
+      {"fmod(qnan, -0)", __fmod, quiet_nan, -0.0, quiet_nan, -0.0,
+       {bits_nanx, 0x7FF8000000000000, bits_nanx, bits_nanx}, true, 0, "fmod:  DOMAIN error\n"},
+      {"fmod(inf, 0)", __fmod, inf, 0.0, inf, 0.0, {bits_nanx, bits_inf, bits_nanx, bits_nanx}, true, FE_INVALID,
+       "fmod:  DOMAIN error\n"},
+      {"remainder(-3, -0)", __remainder, -3.0, -0.0, 3.0, 0.0, {bits_nanx, bits_nanx, bits_nanx, bits_nanx}, true,
+       FE_INVALID, "remainder: DOMAIN error\n"},
+  };
+  for (const function_error_case& c : cases) {
+    SCOPED_TRACE(c.call);
+    const bool ieee_mode = _lib_version == -1;
+    const bool handled = !ieee_mode || c.reaches_handler_in_ieee_mode;
+    hook_calls = 0;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    errno = errno_sentinel;
+    capture err = begin_capture(2);
+    double result = c.function(c.x, c.y);
+    unsigned flags = static_cast<unsigned>(std::fetestexcept(FE_ALL_EXCEPT));
+    int errno_value = errno;
+    std::string written = end_capture(err);
+
+    EXPECT_EQ(double_bits(result), c.result[mode_index()]);
+    EXPECT_EQ(flags, c.flags);
+    EXPECT_EQ(errno_value, handled ? 33 : errno_sentinel);
+    EXPECT_EQ(written, svid_mode() ? c.svid_message : "");
+    const bool consulted = handled && _lib_version != 2;
+    EXPECT_EQ(hook_calls, consulted ? 1 : 0);
+    if (consulted) {
+      // remainder hands the handler the magnitudes of its arguments.
+      EXPECT_EQ(double_bits(seen_record.arg1), double_bits(c.record_arg1));
+      EXPECT_EQ(double_bits(seen_record.arg2), double_bits(c.record_arg2));
+    }
+  }
+}
