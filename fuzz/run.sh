@@ -18,5 +18,12 @@ clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -L "$jvm_dir" -Wl,-rpath,"$jvm_dir" -ljvm -o "$out/options_fuzz"
 # Stderr of the target carries the illegal-option messages: closed (mask 2);
 # libFuzzer keeps its own reports.
-"$out/options_fuzz" -max_total_time="$seconds" -max_len=512 -close_fd_mask=2 \
-  -dict=fuzz/options.dict fuzz/corpus-run fuzz/seeds
+# Its progress goes to a log; the log is shown only when the run fails.
+log=$out/fuzz.log
+if ! "$out/options_fuzz" -max_total_time="$seconds" -max_len=512 -close_fd_mask=2 \
+  -dict=fuzz/options.dict fuzz/corpus-run fuzz/seeds >"$log" 2>&1; then
+  tail -n 60 "$log" >&2
+  echo "fuzz/run.sh: the options fuzz target failed (log: $log)" >&2
+  exit 1
+fi
+echo "fuzz/run.sh: $(grep -E '^Done ' "$log" | tail -n 1), no failure"

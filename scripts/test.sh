@@ -10,7 +10,7 @@ if [ "${CI:-}" = true ]; then
 fi
 scripts/setup.sh "$preset"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
-scripts/setup.sh asan
-ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
 # Bounded fuzz run of the option parser and atoml (clang, libFuzzer, ASan + UBSan).
 fuzz/run.sh 30
+scripts/setup.sh asan
+ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
