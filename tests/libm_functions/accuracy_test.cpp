@@ -84,40 +84,30 @@ TEST_P(RoundingModeAccuracy, SqrtIsCorrectlyRounded) {
   EXPECT_EQ(recorded_handler.calls, 0);
 }
 
-TEST_P(RoundingModeAccuracy, RintFollowsTheRoundingMode) {
+// A rounding function checked in the test's rounding mode: no argument may differ.
+void expect_exact_in_mode(int mode, const char* name, unary_function ours, mpfr_unary reference,
+                          rounding_dependence dependence) {
   const std::vector<double> xs = rounding_arguments(sample_count());
   accuracy_report report;
   {
-    rounding_scope scope(GetParam().mode);
-    report = check_unary(__rint, mpfr_rint, rounding_dependence::follows_mode, xs);
+    rounding_scope scope(mode);
+    report = check_unary(ours, reference, dependence, xs);
   }
-  print_report("rint", report);
+  print_report(name, report);
   EXPECT_EQ(report.count, xs.size());
   EXPECT_EQ(report.max_ulps, 0) << describe(report);
+}
+
+TEST_P(RoundingModeAccuracy, RintFollowsTheRoundingMode) {
+  expect_exact_in_mode(GetParam().mode, "rint", __rint, mpfr_rint, rounding_dependence::follows_mode);
 }
 
 TEST_P(RoundingModeAccuracy, CeilIsExactInEveryMode) {
-  const std::vector<double> xs = rounding_arguments(sample_count());
-  accuracy_report report;
-  {
-    rounding_scope scope(GetParam().mode);
-    report = check_unary(__ceil, mpfr_rint_ceil, rounding_dependence::nearest_only, xs);
-  }
-  print_report("ceil", report);
-  EXPECT_EQ(report.count, xs.size());
-  EXPECT_EQ(report.max_ulps, 0) << describe(report);
+  expect_exact_in_mode(GetParam().mode, "ceil", __ceil, mpfr_rint_ceil, rounding_dependence::nearest_only);
 }
 
 TEST_P(RoundingModeAccuracy, FloorIsExactInEveryMode) {
-  const std::vector<double> xs = rounding_arguments(sample_count());
-  accuracy_report report;
-  {
-    rounding_scope scope(GetParam().mode);
-    report = check_unary(__floor, mpfr_rint_floor, rounding_dependence::nearest_only, xs);
-  }
-  print_report("floor", report);
-  EXPECT_EQ(report.count, xs.size());
-  EXPECT_EQ(report.max_ulps, 0) << describe(report);
+  expect_exact_in_mode(GetParam().mode, "floor", __floor, mpfr_rint_floor, rounding_dependence::nearest_only);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, RoundingModeAccuracy, ::testing::ValuesIn(all_rounding_modes),
