@@ -75,9 +75,18 @@ argument_set remainder_wide() {
   return set;
 }
 
+// Argument sets of sin, cos and tan.
+
+// Argument sets of atan, atan2, asin and acos.
+
+// Argument sets of exp and log.
+
+// Argument sets of pow.
+
 // The functions measured; add a row to measure another one.
 struct unary_row {
-  const char* name;
+  const char* name;        // benchmark name
+  const char* libm_symbol; // name looked up in libm.so.6
   unary_function ours;
   argument_set (*arguments)();
 };
@@ -89,16 +98,28 @@ struct binary_row {
 };
 
 const unary_row unary_rows[] = {
-    {"sqrt", __sqrt, positive_spread},
-    {"ceil", __ceil, rounding_spread},
-    {"floor", __floor, rounding_spread},
-    {"rint", __rint, rounding_spread},
+    {"sqrt", "sqrt", __sqrt, positive_spread},
+    {"ceil", "ceil", __ceil, rounding_spread},
+    {"floor", "floor", __floor, rounding_spread},
+    {"rint", "rint", __rint, rounding_spread},
+
+    // sin, cos, tan
+
+    // atan, asin, acos
+
+    // exp, log
+
 };
 const binary_row binary_rows[] = {
     {"fmod", "fmod", __fmod, remainder_spread},
     {"remainder", "remainder", __remainder, remainder_spread},
     {"fmod_wide", "fmod", __fmod, remainder_wide},
     {"remainder_wide", "remainder", __remainder, remainder_wide},
+
+    // atan2
+
+    // pow
+
 };
 
 // A zero the compiler cannot see through: ties each argument to the previous
@@ -172,9 +193,9 @@ int main(int argc, char** argv) {
   store.reserve(std::size(unary_rows) + std::size(binary_rows));
 
   for (const unary_row& row : unary_rows) {
-    auto platform = reinterpret_cast<unary_function>(dlsym(libm, row.name));
+    auto platform = reinterpret_cast<unary_function>(dlsym(libm, row.libm_symbol));
     if (platform == nullptr) {
-      std::fprintf(stderr, "math_bench: libm.so.6 has no %s\n", row.name);
+      std::fprintf(stderr, "math_bench: libm.so.6 has no %s\n", row.libm_symbol);
       return 1;
     }
     const argument_set& set = store.emplace_back(row.arguments());

@@ -1,4 +1,5 @@
 #include "mpfr_reference.h"
+#include "accuracy_sets.h"
 
 #include <bit>
 #include <cfenv>
@@ -306,4 +307,12 @@ std::size_t accuracy_sample_count(std::size_t fallback) {
   if (*end != '\0' || value == 0)
     return fallback;
   return static_cast<std::size_t>(value);
+}
+
+accuracy_report run_accuracy_set(const accuracy_set& set, std::size_t count) {
+  const argument_pairs arguments = set.make(count);
+  if (set.ours_unary != nullptr)
+    return check_unary(set.ours_unary, set.reference_unary, rounding_dependence::nearest_only, arguments.xs);
+  return check_binary(set.ours_binary, set.reference_binary, rounding_dependence::nearest_only, arguments.xs,
+                      arguments.ys);
 }
