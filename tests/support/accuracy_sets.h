@@ -25,3 +25,7 @@ struct accuracy_set {
 
 // Measures `set` on `count` arguments in round-to-nearest.
 accuracy_report run_accuracy_set(const accuracy_set& set, std::size_t count);
+
+// The sets of each function family, defined in its test folder.
+extern const accuracy_set exact_accuracy_sets[];
+extern const std::size_t exact_accuracy_set_count;

@@ -76,6 +76,9 @@ void note_sample(accuracy_report& report, double x, double y, double ours, doubl
     ++report.inexact_count;
   if (exact_ulps > report.max_exact_ulps)
     report.max_exact_ulps = exact_ulps;
+  // An infinite error (a NaN for a number) would swamp the mean; the maximum shows it.
+  if (std::isfinite(exact_ulps))
+    report.sum_exact_ulps += exact_ulps;
   if (report.count == 1 || ulps > report.max_ulps) {
     report.max_ulps = ulps;
     report.worst_x = x;

@@ -47,6 +47,7 @@ struct accuracy_report {
   std::uint64_t inexact_count = 0; // results not bit-identical to the rounded value
   double max_ulps = 0;             // against the correctly rounded value
   double max_exact_ulps = 0;       // against the exact value
+  double sum_exact_ulps = 0;       // finite errors against the exact value, for the mean
   double worst_x = 0;
   double worst_y = 0;
   double worst_ours = 0;
