@@ -83,6 +83,19 @@ argument_set remainder_wide() {
 
 // Argument sets of pow.
 
+// x uniform in [0.01, 100], y uniform in [-10, 10]: the general path.
+argument_set pow_spread() {
+  std::mt19937_64 engine(40);
+  std::uniform_real_distribution<double> base(0.01, 100.0);
+  std::uniform_real_distribution<double> exponent(-10.0, 10.0);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) {
+    set.xs.push_back(base(engine));
+    set.ys.push_back(exponent(engine));
+  }
+  return set;
+}
+
 // The functions measured; add a row to measure another one.
 struct unary_row {
   const char* name;        // benchmark name
@@ -119,6 +132,7 @@ const binary_row binary_rows[] = {
     // atan2
 
     // pow
+    {"pow", "pow", __pow, pow_spread},
 
 };
 

@@ -1,0 +1,248 @@
+// pow: x^y = 2^(y * log2|x|). log2_x gives log2|x| as a 24-bit head and a
+// tail, the product with y is split so that its head is exact, and 2^z comes
+// from a 64-entry table and a degree-5 polynomial. Special operands are
+// settled first; overflow, underflow and domain errors go to the handler.
+#include "libm_internal.h"
+#include "libm_tables.h"
+
+namespace {
+constexpr double zero = double_from_bits(0x0000000000000000ULL);
+constexpr double one = double_from_bits(0x3ff0000000000000ULL);
+constexpr double two = double_from_bits(0x4000000000000000ULL);
+constexpr double E1 = double_from_bits(0x3fe62e42fefa39efULL);
+constexpr double E2 = double_from_bits(0x3fcebfbdff829821ULL);
+constexpr double E3 = double_from_bits(0x3fac6b08d7047ac3ULL);
+constexpr double E4 = double_from_bits(0x3f83b2ad5447ffd4ULL);
+constexpr double E5 = double_from_bits(0x3f55d881e756779bULL);
+constexpr double two53 = double_from_bits(0x4340000000000000ULL);
+constexpr double A1_hi = double_from_bits(0x4007154760000000ULL);
+constexpr double A1_lo = double_from_bits(0x3e64ae0bf863a498ULL);
+constexpr double A1 = double_from_bits(0x40071547652b82feULL);
+constexpr double A2 = double_from_bits(0x3feec709dc394b53ULL);
+constexpr double A3 = double_from_bits(0x3fe277721642f0dfULL);
+constexpr double B0_hi = double_from_bits(0x4007154760000000ULL);
+constexpr double B0_lo = double_from_bits(0x3e64ae0bf85ddf87ULL);
+constexpr double B0 = double_from_bits(0x40071547652b82feULL);
+constexpr double B1 = double_from_bits(0x3feec709dc3a03fdULL);
+constexpr double B2 = double_from_bits(0x3fe2776c50f004f6ULL);
+constexpr double B3 = double_from_bits(0x3fda617605bd93f0ULL);
+constexpr double B4 = double_from_bits(0x3fd48750fb264341ULL);
+constexpr double half = double_from_bits(0x3fe0000000000000ULL);
+constexpr double sixty_four = double_from_bits(0x4050000000000000ULL);
+constexpr double one_sixty_fourth = double_from_bits(0x3f90000000000000ULL);
+constexpr double twom54 = double_from_bits(0x3c90000000000000ULL);
+
+constexpr std::int32_t sign_bit = static_cast<std::int32_t>(0x80000000);
+
+// One sqrtsd: the correctly rounded root without the exported sqrt's error path.
+inline double ieee_sqrt(double x) {
+  double r;
+  asm("sqrtsd %1, %0" : "=x"(r) : "x"(x));
+  return r;
+}
+
+// Keeps 24 significant bits: the conversion to float rounds to nearest.
+inline double to_single(double x) { return static_cast<double>(static_cast<float>(x)); }
+
+// 0/0, kept for its invalid flag and for the trap when that is enabled.
+inline void raise_invalid() {
+  volatile double divisor = zero;
+  volatile double quotient = divisor / divisor;
+  (void)quotient;
+}
+
+// log2 of a positive finite x as head (24 significant bits) + *tail.
+double log2_x(double x, double* tail) {
+  std::int32_t hx = high_word(x);
+  if (hx >= 0x3fef03f1 && hx < 0x3ff08208) {
+    if (hx == 0x3ff00000 && low_word(x) == 0) {
+      *tail = zero;
+      return zero;
+    }
+    // log2 x = 2/ln2 * atanh(s), s = f / (2 + f), with s split head + tail.
+    double f = x - one;
+    double q = one / (two + f);
+    double f_h = to_single(f);
+    double f_l = f - f_h;
+    double s = f * q;
+    double s_h = to_single(s);
+    double z = s * s;
+    double s_l = q * (((f - two * s_h) - s_h * f_h) - s_h * f_l);
+    double w = (s_h * B0_lo + s * (z * (B1 + z * (B2 + z * (B3 + z * B4))))) + s_l * B0;
+    double head = s_h * B0_hi;
+    double t1 = to_single(head + w);
+    *tail = w - (t1 - head);
+    return t1;
+  }
+
+  int n = -1023;
+  if (hx < 0x00100000) {
+    x *= two53;
+    hx = high_word(x);
+    n -= 53;
+  }
+  // x = 2^n * m, m in [1, 2) rounded to u on the grid of 1/128; a carry to
+  // u = 2 raises n and wraps j to 0, so n + hi[j] stays right.
+  double m = with_high_word(x, (hx & 0x000fffff) | 0x3ff00000);
+  std::int32_t rounded = high_word(m) + 0x1000;
+  double u = double_from_words(rounded & static_cast<std::int32_t>(0xffffe000), 0);
+  int j = (rounded >> 13) & 127;
+  n += (hx + 0x1000) >> 20;
+
+  double f = m - u;
+  double q = one / (m + u);
+  double s = f * q;
+  double hm = static_cast<double>(n) + __libm_TBL_log2_hi[j];
+  double s_h = to_single(s);
+  double z = s * s;
+  double T = s_h * A1_hi + hm;
+  double e = (T - hm) - s_h * A1_hi;
+  double s_l = q * ((f - (s_h + s_h) * u) - s_h * f);
+  double r = ((s_l * A1 + s_h * A1_lo) + (s * z) * (A2 + z * A3)) + (__libm_TBL_log2_lo[j] - e);
+  double t1 = to_single(T + r);
+  *tail = r - (t1 - T);
+  return t1;
+}
+
+// 0 = not an integer, 1 = odd integer, 2 = even integer; y finite or infinite.
+int integer_kind(std::int32_t iy, std::uint32_t ly) {
+  if (iy >= 0x43400000) return 2;
+  if (iy < 0x3ff00000) return 0;
+  int k = (iy >> 20) - 1023;
+  if (k > 20) {
+    int s = 52 - k;
+    if (((ly >> s) << s) == ly) return 2 - static_cast<int>((ly >> s) & 1);
+    return 0;
+  }
+  if (ly != 0) return 0;
+  int s = 20 - k;
+  if (((iy >> s) << s) == iy) return 2 - ((iy >> s) & 1);
+  return 0;
+}
+
+double report_overflow(double x, double y) {
+  __libm_fe_overflow(one);
+  return __libm_SVID_libm_err(x, y, 21);
+}
+
+double report_underflow(double x, double y) {
+  __libm_fe_underflow(one);
+  return __libm_SVID_libm_err(x, y, 22);
+}
+}  // namespace
+
+extern "C" double __pow(double x, double y) noexcept {
+  std::int32_t hx = high_word(x);
+  std::uint32_t lx = low_word(x);
+  std::int32_t hy = high_word(y);
+  std::uint32_t ly = low_word(y);
+  std::int32_t ix = hx & 0x7fffffff;
+  std::int32_t iy = hy & 0x7fffffff;
+
+  if ((static_cast<std::uint32_t>(iy) | ly) == 0) {
+    if ((static_cast<std::uint32_t>(ix) | lx) == 0) return __libm_SVID_libm_err(x, y, 20);
+    if ((ix | (lx != 0 ? 1 : 0)) > 0x7ff00000) return __libm_SVID_libm_err(x, y, 42);
+    return one;
+  }
+  if ((ix | (lx != 0 ? 1 : 0)) > 0x7ff00000 || (iy | (ly != 0 ? 1 : 0)) > 0x7ff00000) return x + y;
+
+  const bool x_negative = hx < 0;
+  const int ykind = x_negative ? integer_kind(iy, ly) : 0;
+
+  if (ly == 0) {
+    if (iy == 0x7ff00000) {
+      if (((ix - 0x3ff00000) | static_cast<std::int32_t>(lx)) == 0) return y - y;
+      if (ix >= 0x3ff00000) return hy >= 0 ? y : zero;
+      return hy >= 0 ? zero : -y;
+    }
+    if (hy == 0x3ff00000) return x;
+    if (hy == static_cast<std::int32_t>(0xbff00000)) {
+      if ((static_cast<std::uint32_t>(ix) | lx) == 0) return __libm_SVID_libm_err(x, y, 23);
+      return one / x;
+    }
+    if (hy == 0x40000000) return x * x;
+    if (hy == 0x3fe00000 && hx >= 0 && hx < 0x7ff00000 && (static_cast<std::uint32_t>(hx) | lx) != 0)
+      return ieee_sqrt(x);
+  }
+
+  if (lx == 0 && (ix == 0 || ix == 0x3ff00000 || ix == 0x7ff00000)) {
+    double z = with_high_word(x, ix);
+    if (hy < 0) {
+      if (ix == 0) return __libm_SVID_libm_err(x, y, 23);
+      z = one / z;
+    }
+    if (x_negative) {
+      if (ix == 0x3ff00000 && ykind == 0) {
+        raise_invalid();
+        return __libm_SVID_libm_err(x, y, 24);
+      }
+      if (ykind == 1) return -z;
+    }
+    return z;
+  }
+
+  if (x_negative && ykind == 0) {
+    raise_invalid();
+    return __libm_SVID_libm_err(x, y, 24);
+  }
+
+  // z = y * log2|x| as p_h + p_l with p_h exact: y is cut to 24 bits when
+  // its product with the 24-bit head would not be exact otherwise.
+  double t2;
+  double t1 = log2_x(with_high_word(x, ix), &t2);
+  double p_h;
+  double p_l;
+  if ((ly & 0x07ffffff) != 0 && iy < 0x47e00000) {
+    double y1 = to_single(y);
+    double y2 = y - y1;
+    p_h = y1 * t1;
+    double y_t2 = y * t2;
+    p_l = y2 * t1 + y_t2;
+  } else {
+    p_h = y * t1;
+    p_l = y * t2;
+  }
+  double z = p_h + p_l;
+  std::int32_t hz = high_word(z);
+  if (hz >= 0x40900000) {
+    if (!(hz == 0x40900000 && low_word(z) == 0 && (p_h - z) + p_l < zero)) return report_overflow(x, y);
+  } else if ((hz & 0x7fffffff) >= 0x4090cc00) {
+    if (!(hz == static_cast<std::int32_t>(0xc090cc00) && low_word(z) == 0 && (p_h - z) + p_l > zero))
+      return report_underflow(x, y);
+  }
+
+  // n = 64 z rounded half away from zero; the sign of z is that of y times
+  // the sign of log2|x|, known without looking at z.
+  const bool z_positive = (hy ^ (ix - 0x3ff00000)) >= 0;
+  int n = z_positive ? static_cast<int>(sixty_four * z + half) : static_cast<int>(sixty_four * z - half);
+  int j = n & 63;
+  int m = n >> 6;
+  double t = p_l - (static_cast<double>(n) * one_sixty_fourth - p_h);
+  double r = (__libm_TBL_exp2_lo[j] +
+              (__libm_TBL_exp2_hi[j] * t) * (E1 + t * (E2 + t * (E3 + t * (E4 + t * E5))))) +
+             __libm_TBL_exp2_hi[j];
+
+  // r * 2^m.
+  std::int32_t hr = high_word(r);
+  if (m >= -1021) {
+    // At z = 1024 with a tail that rounds away, r = 1 and the exponent
+    // would reach the infinity pattern: that is the overflow of z >= 1024.
+    if ((hr >> 20) + m >= 0x7ff) return report_overflow(x, y);
+    r = with_high_word(r, hr + m * 0x00100000);
+  } else {
+    int e = (hr >> 20) + m;
+    if (e > 0) {
+      r = with_high_word(r, (hr & 0x000fffff) | (e << 20));
+    } else if (e >= -52) {
+      // One rounding into the subnormal range.
+      r = with_high_word(r, (hr & 0x000fffff) | ((e + 54) << 20)) * twom54;
+    } else {
+      r = __libm_fe_underflow(one);
+    }
+  }
+
+  if (x_negative && ykind == 1) return -r;
+  return r;
+}
+
+LIBM_WEAK_ALIAS(pow, __pow);
