@@ -10,18 +10,32 @@ public final class Korvel {
 
     public static void start(boolean trace) {
         System.out.println("Korvel demo started by java_vm");
-        System.out.println("  trace flag:      " + trace);
-        System.out.println("  class path:      " + System.getProperty("java.class.path"));
+        System.out.println("  trace flag:       " + trace);
+        System.out.println("  class path:       " + System.getProperty("java.class.path"));
         System.out.println("  version variable: " + System.getenv("JAVA_KORVEL_VERSION"));
         Properties props = System.getProperties();
         for (String key : new String[] {"korvel.demo.greeting", "korvel.demo.home.page"}) {
             System.out.println("  property " + key + " = " + props.getProperty(key));
         }
-        System.out.println("  maximum heap:    " + Runtime.getRuntime().maxMemory() / (1024 * 1024) + " MB");
+        System.out.println("  maximum heap:     " + Runtime.getRuntime().maxMemory() / (1024 * 1024) + " MB");
         System.out.println("  VM arguments:");
         for (String arg : ManagementFactory.getRuntimeMXBean().getInputArguments()) {
-            System.out.println("    " + arg);
+            System.out.println("    " + arg + layerNote(arg));
         }
         System.out.println("Korvel demo returns; java_vm exits 0");
+    }
+
+    /** The hooks java_vm's invocation layer hands the VM are no command-line options: say what they are. */
+    private static String layerNote(String arg) {
+        switch (arg) {
+            case "abort":
+                return "   (java_vm's own hook: exit status 3 if the VM gives up while starting)";
+            case "exit":
+                return "   (java_vm's own hook: called when the VM exits)";
+            case "vfprintf":
+                return "   (java_vm's own hook: the VM's messages)";
+            default:
+                return "";
+        }
     }
 }
