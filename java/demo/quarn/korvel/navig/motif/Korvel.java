@@ -25,17 +25,8 @@ public final class Korvel {
         System.out.println("Korvel demo returns; java_vm exits 0");
     }
 
-    /** The hooks java_vm's invocation layer hands the VM are no command-line options: say what they are. */
+    /** The abort hook java_vm's invocation layer hands the VM is no command-line option: say what it is. */
     private static String layerNote(String arg) {
-        switch (arg) {
-            case "abort":
-                return "   (java_vm's own hook: exit status 3 if the VM gives up while starting)";
-            case "exit":
-                return "   (java_vm's own hook: called when the VM exits)";
-            case "vfprintf":
-                return "   (java_vm's own hook: the VM's messages)";
-            default:
-                return "";
-        }
+        return arg.equals("abort") ? "   (java_vm's own hook: exit status 3 if the VM gives up while starting)" : "";
     }
 }
