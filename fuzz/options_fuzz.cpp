@@ -59,6 +59,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   if (record.maxHeapSize < 1000 && record.maxHeapSize != 0) abort();
 
+  // The VM options of the record: the class path never carries an empty element,
+  // which the VM would read as the current folder. A record holding only the
+  // class path describes it alone, followed by the abort hook.
+  static char described[65536];
+  if (jdk11DescribeOptions(&record, described, sizeof described) < 0) abort();
+  if (record.classpath != nullptr) {
+    JDK1_1InitArgs onlyClassPath{};
+    onlyClassPath.version = kJniVersion1_1;
+    jdk11GetDefaultJavaVMInitArgs(&onlyClassPath);
+    onlyClassPath.classpath = record.classpath;
+    if (jdk11DescribeOptions(&onlyClassPath, described, sizeof described) != 2) abort();
+    const char *prefix = "-Djava.class.path=";
+    const char *suffix = "\nabort";
+    size_t describedLength = strlen(described);
+    if (strncmp(described, prefix, strlen(prefix)) != 0) abort();
+    if (describedLength < strlen(prefix) + strlen(suffix)) abort();
+    if (strcmp(described + describedLength - strlen(suffix), suffix) != 0) abort();
+    const char *path = described + strlen(prefix);
+    size_t pathLength = describedLength - strlen(prefix) - strlen(suffix);
+    if (pathLength == 0 || path[0] == ':' || path[pathLength - 1] == ':') abort();
+    for (size_t i = 0; i < pathLength; i++) {
+      if (path[i] == ';') abort();
+      if (i + 1 < pathLength && path[i] == ':' && path[i + 1] == ':') abort();
+    }
+  }
+
   for (void *block : m_liveBlocks) free(block);
   m_liveBlocks.clear();
   m_pProps = nullptr;

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 char **m_pProps = nullptr;
@@ -74,6 +76,22 @@ int handOverProperties(JDK1_1InitArgs *record) {
   return 0;
 }
 
+// Anything but a regular file counts as missing: a FIFO nobody writes would
+// block the open, a device such as /dev/zero would never end the reading. The
+// open does not block; fstat then tells what was opened.
+FILE *openRegularFile(const char *path) {
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(fd);
+    return nullptr;
+  }
+  FILE *file = fdopen(fd, "r");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
 // The VM gave up inside creation and is ending the process: end it as ours.
 void failVmCreationFromInside() {
   fprintf(stderr, "%s\n", translate("java process: could not start Java VM"));
@@ -88,7 +106,7 @@ char *find_options() {
   char path[kPathBufferSize];
   int pathLength = snprintf(path, sizeof path, "%s/.java/properties", home);
   if (pathLength < 0 || static_cast<size_t>(pathLength) >= sizeof path) return nullptr;
-  FILE *file = fopen(path, "r");
+  FILE *file = openRegularFile(path);
   if (file == nullptr) return nullptr;
   char lineBuffer[kLineBufferSize];
   char *result = nullptr;

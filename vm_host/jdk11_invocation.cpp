@@ -1,40 +1,26 @@
 #include "jdk11_invocation.h"
 
-#include <unistd.h>
-
-#include <climits>
-#include <cstdint>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-// HotSpot's thread stack default on Linux x86-64.
-constexpr jint kVmThreadStackSize = 1024 * 1024;
+// An empty class path element is the current directory to the VM, and so is an
+// empty class path: a path with nothing left names this instead, a file that is
+// no class folder and no archive, so that no class is found through it.
+constexpr const char *kNoClassPath = "/dev/null";
 
-JDK1_1InitArgs m_defaults;
-bool m_bHaveDefaults = false;
-bool m_bCreating = false;
+// Read by the abort hook, which VM threads may call while the initial thread
+// is still inside creation.
+std::atomic<bool> m_bCreating{false};
 void (JNICALL *m_pfnUserAbort)(void) = nullptr;
 Jdk11CreationAbortHandler m_pfnCreationAbort = nullptr;
-
-jint clampToJint(uint64_t value) {
-  return value > static_cast<uint64_t>(INT_MAX) ? INT_MAX : static_cast<jint>(value);
-}
-
-// HotSpot's heap ergonomics without a container limit: initial 1/64, maximum 1/4
-// of physical memory.
-uint64_t physicalMemory() {
-  long pages = sysconf(_SC_PHYS_PAGES);
-  long pageSize = sysconf(_SC_PAGESIZE);
-  if (pages <= 0 || pageSize <= 0) return 0;
-  return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
-}
 
 // The VM calls this on its way out of a failed creation (and on any later abort).
 void JNICALL layerAbortHook(void) {
   if (m_pfnUserAbort != nullptr) m_pfnUserAbort();
-  if (m_bCreating && m_pfnCreationAbort != nullptr) m_pfnCreationAbort();
+  if (m_bCreating.load() && m_pfnCreationAbort != nullptr) m_pfnCreationAbort();
 }
 
 struct OptionList {
@@ -78,16 +64,26 @@ char *sizeOption(const char *name, jint bytes) {
 }
 
 // The options file language joins class paths with ';'; a Unix VM needs ':'.
+// Empty elements are dropped: the VM would search the current directory for them.
 char *classPathOption(const char *classpath) {
   char *text = joinText("-Djava.class.path=", classpath);
   if (text == nullptr) return nullptr;
-  for (char *c = text; *c != '\0'; c++) {
-    if (*c == ';') *c = ':';
+  char *path = text + strlen("-Djava.class.path=");
+  char *out = path;
+  for (const char *in = path; *in != '\0'; in++) {
+    bool separator = *in == ';' || *in == ':';
+    if (!separator) {
+      *out++ = *in;
+    } else if (out != path && out[-1] != ':') {
+      *out++ = ':';
+    }
   }
-  return text;
+  if (out != path && out[-1] == ':') out--;
+  *out = '\0';
+  if (out != path) return text;
+  free(text);
+  return joinText("-Djava.class.path=", kNoClassPath);
 }
-
-bool changed(jint value, jint original) { return !m_bHaveDefaults || value != original; }
 
 void freeOptions(OptionList *list) {
   for (int i = 0; i < list->count; i++) free(list->options[i].optionString);
@@ -95,54 +91,35 @@ void freeOptions(OptionList *list) {
   *list = OptionList{};
 }
 
-// Translates the record into VM options; false on allocation failure.
+// Translates the record into VM options; false on allocation failure. Each
+// field maps on its own: null and 0 leave the choice to the VM, and the flags
+// give an option only where they differ from the VM's fixed behaviour.
 bool buildOptions(const JDK1_1InitArgs *args, OptionList *list) {
-  const JDK1_1InitArgs &def = m_defaults;
   bool ok = true;
   if (args->properties != nullptr) {
     for (char **entry = args->properties; ok && *entry != nullptr; entry++) {
       ok = appendOption(list, joinText("-D", *entry), nullptr);
     }
   }
-  if (ok && args->classpath != nullptr &&
-      (!m_bHaveDefaults || def.classpath == nullptr || strcmp(args->classpath, def.classpath) != 0)) {
-    ok = appendOption(list, classPathOption(args->classpath), nullptr);
-  }
-  // One thread stack serves both 1.1 stacks: the larger changed value wins.
-  jint stackSize = 0;
-  if (changed(args->nativeStackSize, def.nativeStackSize)) stackSize = args->nativeStackSize;
-  if (changed(args->javaStackSize, def.javaStackSize) && args->javaStackSize > stackSize) {
-    stackSize = args->javaStackSize;
-  }
+  if (ok && args->classpath != nullptr) ok = appendOption(list, classPathOption(args->classpath), nullptr);
+  // One thread stack serves both 1.1 stacks: the larger one wins.
+  jint stackSize = args->nativeStackSize > args->javaStackSize ? args->nativeStackSize : args->javaStackSize;
   if (ok && stackSize > 0) ok = appendOption(list, sizeOption("-Xss", stackSize), nullptr);
-  if (ok && changed(args->minHeapSize, def.minHeapSize) && args->minHeapSize > 0) {
-    ok = appendOption(list, sizeOption("-Xms", args->minHeapSize), nullptr);
+  if (ok && args->minHeapSize > 0) ok = appendOption(list, sizeOption("-Xms", args->minHeapSize), nullptr);
+  if (ok && args->maxHeapSize > 0) ok = appendOption(list, sizeOption("-Xmx", args->maxHeapSize), nullptr);
+  // Mode 1, remote classes only, is the VM's own.
+  if (ok && args->verifyMode == 0) {
+    // The diagnostic flags switch verification off without -Xverify:none's
+    // deprecation warning.
+    ok = appendOption(list, joinText("-XX:+UnlockDiagnosticVMOptions", ""), nullptr) &&
+         appendOption(list, joinText("-XX:-BytecodeVerificationRemote", ""), nullptr) &&
+         appendOption(list, joinText("-XX:-BytecodeVerificationLocal", ""), nullptr);
+  } else if (ok && args->verifyMode != 1) {
+    ok = appendOption(list, joinText("-Xverify:all", ""), nullptr);
   }
-  if (ok && changed(args->maxHeapSize, def.maxHeapSize) && args->maxHeapSize > 0) {
-    ok = appendOption(list, sizeOption("-Xmx", args->maxHeapSize), nullptr);
-  }
-  if (ok && changed(args->verifyMode, def.verifyMode)) {
-    if (args->verifyMode == 0) {
-      // The diagnostic flags switch verification off without -Xverify:none's
-      // deprecation warning.
-      ok = appendOption(list, joinText("-XX:+UnlockDiagnosticVMOptions", ""), nullptr) &&
-           appendOption(list, joinText("-XX:-BytecodeVerificationRemote", ""), nullptr) &&
-           appendOption(list, joinText("-XX:-BytecodeVerificationLocal", ""), nullptr);
-    } else if (args->verifyMode == 1) {
-      ok = appendOption(list, joinText("-Xverify:remote", ""), nullptr);
-    } else {
-      ok = appendOption(list, joinText("-Xverify:all", ""), nullptr);
-    }
-  }
-  if (ok && changed(args->enableClassGC, def.enableClassGC) && args->enableClassGC == 0) {
-    ok = appendOption(list, joinText("-Xnoclassgc", ""), nullptr);
-  }
-  if (ok && changed(args->enableVerboseGC, def.enableVerboseGC) && args->enableVerboseGC != 0) {
-    ok = appendOption(list, joinText("-verbose:gc", ""), nullptr);
-  }
-  if (ok && changed(args->verbose, def.verbose) && args->verbose != 0) {
-    ok = appendOption(list, joinText("-verbose:class", ""), nullptr);
-  }
+  if (ok && args->enableClassGC == 0) ok = appendOption(list, joinText("-Xnoclassgc", ""), nullptr);
+  if (ok && args->enableVerboseGC != 0) ok = appendOption(list, joinText("-verbose:gc", ""), nullptr);
+  if (ok && args->verbose != 0) ok = appendOption(list, joinText("-verbose:class", ""), nullptr);
   if (ok && args->vfprintf != nullptr) {
     ok = appendOption(list, joinText("vfprintf", ""), reinterpret_cast<void *>(args->vfprintf));
   }
@@ -160,17 +137,18 @@ bool buildOptions(const JDK1_1InitArgs *args, OptionList *list) {
 
 jint jdk11GetDefaultJavaVMInitArgs(JDK1_1InitArgs *args) {
   if (args == nullptr || args->version != kJniVersion1_1) return JNI_EVERSION;
-  uint64_t memory = physicalMemory();
   JDK1_1InitArgs filled{};
   filled.version = kJniVersion1_1;
   filled.properties = nullptr;
   filled.checkSource = 0;
-  filled.nativeStackSize = kVmThreadStackSize;
-  filled.javaStackSize = kVmThreadStackSize;
-  filled.minHeapSize = clampToJint(memory / 64);
-  filled.maxHeapSize = clampToJint(memory / 4);
+  // 0 and null are values no option produces: the VM's ergonomics (which follow
+  // the machine and its container limits) decide these unless something is set.
+  filled.nativeStackSize = 0;
+  filled.javaStackSize = 0;
+  filled.minHeapSize = 0;
+  filled.maxHeapSize = 0;
+  filled.classpath = nullptr;
   filled.verifyMode = 1;  // HotSpot verifies classes not loaded by the boot loader
-  filled.classpath = const_cast<char *>(".");
   filled.enableClassGC = 1;
   filled.enableVerboseGC = 0;
   filled.disableAsyncGC = 0;
@@ -178,8 +156,6 @@ jint jdk11GetDefaultJavaVMInitArgs(JDK1_1InitArgs *args) {
   filled.debugging = JNI_FALSE;
   filled.debugPort = 0;
   *args = filled;
-  m_defaults = filled;
-  m_bHaveDefaults = true;
   return JNI_OK;
 }
 
@@ -213,9 +189,9 @@ jint jdk11CreateJavaVM(JavaVM **vm, JNIEnv **env, JDK1_1InitArgs *args) {
   modern.options = list.options;
   modern.ignoreUnrecognized = JNI_FALSE;
   m_pfnUserAbort = args->abort;
-  m_bCreating = true;
+  m_bCreating.store(true);
   jint result = JNI_CreateJavaVM(vm, reinterpret_cast<void **>(env), &modern);
-  m_bCreating = false;
+  m_bCreating.store(false);
   freeOptions(&list);
   return result;
 }

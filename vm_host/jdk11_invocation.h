@@ -31,9 +31,9 @@ struct JDK1_1InitArgs {
   jint debugPort;
 };
 
-// Fills the record with the values the VM will use and remembers them, so that
-// creation passes on only what the caller changed. Returns 0, or JNI_EVERSION
-// when args->version is not 1.1.
+// Fills the record with the VM's defaults. The stack and heap sizes are 0 and the
+// class path is null, meaning the VM's own ergonomic choice; any other value is
+// passed on at creation. Returns 0, or JNI_EVERSION when args->version is not 1.1.
 jint jdk11GetDefaultJavaVMInitArgs(JDK1_1InitArgs *args);
 
 // Called, instead of returning, when the VM gives up inside creation (it ends the
@@ -43,6 +43,8 @@ using Jdk11CreationAbortHandler = void (*)(void);
 void jdk11SetCreationAbortHandler(Jdk11CreationAbortHandler handler);
 
 // Creates the VM from a 1.1 record. Returns 0 or the VM's negative JNI error.
+// The class path's ';' and ':' both separate elements; empty elements are
+// dropped, and a path with none left finds no class.
 jint jdk11CreateJavaVM(JavaVM **vm, JNIEnv **env, JDK1_1InitArgs *args);
 
 // The VM options creation would pass for this record, as one string per option

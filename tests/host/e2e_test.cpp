@@ -6,8 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -24,6 +27,8 @@ std::string jar(const std::string &variant) { return kJarDir + "/host_e2e_" + va
 
 struct VmRun {
   int status = -1;
+  bool timedOut = false;
+  double seconds = 0;
   std::string out;
   std::string err;
 };
@@ -41,15 +46,21 @@ std::string makeTempDir() {
   return made != nullptr ? made : "/tmp";
 }
 
+// What else a run needs in its fresh HOME, which is also its working folder.
+using PrepareHome = std::function<void(const std::string &home)>;
+
 // Runs java_vm with a fresh HOME (holding `options` as its options line when
 // given), the given CLASSPATH (unset when absent) and a working folder of its own.
+// A run still going after limitSeconds is killed and counts as timed out.
 VmRun runJavaVm(const std::vector<std::string> &args, const std::optional<std::string> &options,
-              const std::optional<std::string> &classpath, const std::vector<std::string> &extraEnv = {}) {
+              const std::optional<std::string> &classpath, const std::vector<std::string> &extraEnv = {},
+              const PrepareHome &prepare = nullptr, int limitSeconds = 100) {
   std::string home = makeTempDir();
   if (options.has_value()) {
     mkdir((home + "/.java").c_str(), 0700);
     std::ofstream(home + "/.java/properties") << "some.other=1\njavakorvel.jre.params=" << *options << "\n";
   }
+  if (prepare) prepare(home);
   std::string outPath = home + "/stdout", errPath = home + "/stderr";
   std::vector<std::string> env = {
       "HOME=" + home, "PATH=/usr/bin:/bin",
@@ -80,9 +91,20 @@ VmRun runJavaVm(const std::vector<std::string> &args, const std::optional<std::s
   }
   VmRun run;
   int waitStatus = 0;
-  if (pid > 0 && waitpid(pid, &waitStatus, 0) == pid && WIFEXITED(waitStatus)) {
-    run.status = WEXITSTATUS(waitStatus);
+  auto started = std::chrono::steady_clock::now();
+  auto deadline = started + std::chrono::seconds(limitSeconds);
+  pid_t waited = 0;
+  while (pid > 0 && (waited = waitpid(pid, &waitStatus, WNOHANG)) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &waitStatus, 0);
+      run.timedOut = true;
+      break;
+    }
+    usleep(10000);
   }
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  if (pid > 0 && !run.timedOut && waited == pid && WIFEXITED(waitStatus)) run.status = WEXITSTATUS(waitStatus);
   run.out = slurp(outPath);
   run.err = slurp(errPath);
   std::string cleanup = "rm -rf '" + home + "'";
@@ -171,6 +193,113 @@ TEST(EndToEnd, OptionsReachJava) {
   EXPECT_GT(maxMemory, 48 * 1048576);
   EXPECT_NE(probe(run, "args").find("-Xmx67108864"), std::string::npos);
 }
+
+// Option values equal to what the VM would choose by itself still reach it.
+class SaturatedHeap : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(SaturatedHeap, CapsTheHeapNearTwoGiB) {
+  VmRun run = runJavaVm({}, GetParam(), jar("probe"));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  std::string args = probe(run, "args");
+  EXPECT_NE(args.find("-Xmx2147483647"), std::string::npos) << args;
+  if (GetParam().find("-ms") != std::string::npos) {
+    EXPECT_NE(args.find("-Xms2147483647"), std::string::npos) << args;
+  }
+  long long maxMemory = std::atoll(probe(run, "maxMemory").c_str());
+  // The VM rounds the cap up to its heap alignment and may hold back a survivor space.
+  EXPECT_LE(maxMemory, 2147483648LL + 64 * 1048576);
+  EXPECT_GT(maxMemory, 1536LL * 1048576);
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, SaturatedHeap,
+                         ::testing::Values("-mx2048m", "-mx4096m", "-mx4294967296", "-ms4096m -mx4096m"));
+
+// Either stack option may be the 1 MB the VM uses by default; the larger wins.
+class StackSizes : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(StackSizes, LargerOfTheTwoReachesTheVm) {
+  VmRun run = runJavaVm({}, GetParam(), jar("probe"));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  std::string args = probe(run, "args");
+  EXPECT_NE(args.find("-Xss1048576"), std::string::npos) << args;
+  EXPECT_EQ(args.find("-Xss524288"), std::string::npos) << args;
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, StackSizes, ::testing::Values("-ss1m -oss512k", "-oss1m -ss512k"));
+
+// The probe's classes unpacked into the working folder.
+void unpackProbe(const std::string &home) {
+  std::string command = "cd '" + home + "' && " KORVEL_JAR_TOOL " xf '" + jar("probe") + "'";
+  if (system(command.c_str()) != 0) ADD_FAILURE() << command;
+}
+
+struct ClassPathCase {
+  const char *name;
+  std::optional<std::string> classpath;  // CLASSPATH, unset when absent
+  std::optional<std::string> options;
+  int status;
+  const char *javaClassPath;  // java.class.path in Java, when the class is found
+};
+
+void PrintTo(const ClassPathCase &c, std::ostream *os) { *os << c.name; }
+
+class WorkingFolderClasses : public ::testing::TestWithParam<ClassPathCase> {};
+
+TEST_P(WorkingFolderClasses, FoundOnlyThroughAnElementNamingIt) {
+  const ClassPathCase &c = GetParam();
+  VmRun run = runJavaVm({}, c.options, c.classpath, {}, unpackProbe);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  if (c.status == 0) {
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(probe(run, "classpath"), c.javaClassPath);
+  } else {
+    EXPECT_EQ(run.err, "Java process: Couldn't find class quarn/korvel/navig/motif/Korvel\n");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EndToEnd, WorkingFolderClasses,
+    ::testing::Values(
+        // "." is a class path like any other.
+        ClassPathCase{"ClasspathDot", ".", std::nullopt, 0, "."},
+        ClassPathCase{"OptionDot", std::nullopt, "-classpath .", 0, "."},
+        // An empty element is no element: it must not stand for the working folder.
+        ClassPathCase{"EmptyClasspathThenCp", "", "-cp /nonexistent", 5, ""},
+        ClassPathCase{"EmptyClasspath", "", std::nullopt, 5, ""},
+        ClassPathCase{"OnlySeparators", ";;", std::nullopt, 5, ""},
+        ClassPathCase{"LeadingAndDoubled", ";/nonexistent;;/nowhere", std::nullopt, 5, ""},
+        ClassPathCase{"TrailingColon", "/nonexistent:", std::nullopt, 5, ""},
+        ClassPathCase{"EmptyOptionElements", std::nullopt, "-classpath ;/nonexistent;", 5, ""}),
+    [](const ::testing::TestParamInfo<ClassPathCase> &info) { return std::string(info.param.name); });
+
+TEST(EndToEnd, EmptyElementsDroppedAroundARealOne) {
+  VmRun run = runJavaVm({}, std::nullopt, ";;" + jar("probe") + ";", {});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(probe(run, "classpath"), jar("probe"));
+}
+
+// An options file that is not a regular file is a missing one, and never blocks.
+class OddOptionsFile : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(OddOptionsFile, CountsAsMissing) {
+  std::string kind = GetParam();
+  auto makeOptionsFile = [&kind](const std::string &home) {
+    mkdir((home + "/.java").c_str(), 0700);
+    std::string path = home + "/.java/properties";
+    int made = kind == "fifo" ? mkfifo(path.c_str(), 0600) : symlink("/dev/zero", path.c_str());
+    if (made != 0) ADD_FAILURE() << "cannot make " << path;
+  };
+  VmRun run = runJavaVm({}, std::nullopt, jar("probe"), {}, makeOptionsFile, 5);
+  EXPECT_FALSE(run.timedOut) << "killed after " << run.seconds << " s";
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(probe(run, "trace"), "false");
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, OddOptionsFile, ::testing::Values("fifo", "dev_zero"),
+                         [](const ::testing::TestParamInfo<const char *> &info) { return std::string(info.param); });
 
 TEST(EndToEnd, NoVerifyWithoutDeprecationWarning) {
   VmRun run = runJavaVm({}, "-noverify", jar("probe"));

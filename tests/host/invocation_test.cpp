@@ -28,7 +28,12 @@ TEST(Invocation, RefusesOtherVersions) {
 
 TEST(Invocation, UntouchedDefaultsPassOnlyTheAbortHook) {
   JDK1_1InitArgs record = defaults();
-  EXPECT_GT(record.maxHeapSize, 16 * 1024 * 1024);
+  // Values no option produces: the VM's own choice.
+  EXPECT_EQ(record.nativeStackSize, 0);
+  EXPECT_EQ(record.javaStackSize, 0);
+  EXPECT_EQ(record.minHeapSize, 0);
+  EXPECT_EQ(record.maxHeapSize, 0);
+  EXPECT_EQ(record.classpath, nullptr);
   EXPECT_EQ(record.verifyMode, 1);
   EXPECT_EQ(describe(record), "abort");
 }
@@ -42,11 +47,37 @@ char kProps0[] = "a=1";
 char kProps1[] = "flag";
 char *kProps[] = {kProps0, kProps1, nullptr};
 char kPath[] = "/b;/a;/c";
+char kDot[] = ".";
+char kEmptyElements[] = ";;/a;;/b:;";
+char kTrailingEmpty[] = "/x;";
+char kLeadingEmpty[] = ":/x";
+char kEmpty[] = "";
+char kOnlySeparators[] = ";:;";
 
 const TranslationCase kTranslations[] = {
     {[](JDK1_1InitArgs &r) { r.properties = kProps; }, "-Da=1\n-Dflag\nabort"},
     {[](JDK1_1InitArgs &r) { r.classpath = kPath; }, "-Djava.class.path=/b:/a:/c\nabort"},
     {[](JDK1_1InitArgs &r) { r.classpath = nullptr; }, "abort"},
+    {[](JDK1_1InitArgs &r) { r.classpath = kDot; }, "-Djava.class.path=.\nabort"},
+    // Empty elements would be the current directory to the VM.
+    {[](JDK1_1InitArgs &r) { r.classpath = kEmptyElements; }, "-Djava.class.path=/a:/b\nabort"},
+    {[](JDK1_1InitArgs &r) { r.classpath = kTrailingEmpty; }, "-Djava.class.path=/x\nabort"},
+    {[](JDK1_1InitArgs &r) { r.classpath = kLeadingEmpty; }, "-Djava.class.path=/x\nabort"},
+    {[](JDK1_1InitArgs &r) { r.classpath = kEmpty; }, "-Djava.class.path=/dev/null\nabort"},
+    {[](JDK1_1InitArgs &r) { r.classpath = kOnlySeparators; }, "-Djava.class.path=/dev/null\nabort"},
+    // Sizes equal to what the VM might pick itself are passed on all the same.
+    {[](JDK1_1InitArgs &r) { r.maxHeapSize = 2147483647; }, "-Xmx2147483647\nabort"},
+    {[](JDK1_1InitArgs &r) { r.minHeapSize = 2147483647; }, "-Xms2147483647\nabort"},
+    {[](JDK1_1InitArgs &r) {
+       r.nativeStackSize = 1048576;
+       r.javaStackSize = 524288;
+     },
+     "-Xss1048576\nabort"},
+    {[](JDK1_1InitArgs &r) {
+       r.javaStackSize = 1048576;
+       r.nativeStackSize = 524288;
+     },
+     "-Xss1048576\nabort"},
     {[](JDK1_1InitArgs &r) { r.javaStackSize = 2097152; }, "-Xss2097152\nabort"},
     {[](JDK1_1InitArgs &r) {
        r.javaStackSize = 2097152;

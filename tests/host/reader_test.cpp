@@ -135,6 +135,34 @@ TEST(Reader, HomeTooLongForPathBufferGivesNull) {
   removeHome(home);
 }
 
+// Anything but a regular file is a missing file: a FIFO nobody writes must not
+// block, /dev/zero must not be read for ever. A regression is killed by the alarm.
+TEST(Reader, OnlyARegularFileIsRead) {
+  TempHome home = makeHome();
+  std::string path = home.path + "/.java/properties";
+  alarm(10);
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  EXPECT_EQ(find_options(), nullptr) << "FIFO";
+  unlink(path.c_str());
+  ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+  EXPECT_EQ(find_options(), nullptr) << "/dev/zero";
+  unlink(path.c_str());
+  ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+  EXPECT_EQ(find_options(), nullptr) << "directory";
+  rmdir(path.c_str());
+  // A symbolic link to a regular file is read as that file.
+  std::string target = home.path + "/target";
+  std::ofstream(target) << kKey << "-v\n";
+  ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+  char *line = find_options();
+  alarm(0);
+  ASSERT_NE(line, nullptr);
+  EXPECT_STREQ(line, "-v");
+  free(line);
+  unlink(target.c_str());
+  removeHome(home);
+}
+
 void *failingAllocate(size_t) { return nullptr; }
 
 TEST(Reader, AllocationFailureGivesNull) {
