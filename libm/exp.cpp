@@ -30,11 +30,17 @@ constexpr double half = double_from_bits(0x3fe0000000000000ULL);
 constexpr double one = double_from_bits(0x3ff0000000000000ULL);
 constexpr double two = double_from_bits(0x4000000000000000ULL);
 
-// |x| (given as ix, lx) compared with the positive `bound`, high words first,
+// Beyond these |x| overflows (x > 0) or underflows (x < 0); indexed by the sign bit.
+constexpr double bound_by_sign[2] = {threshold1, threshold2};
+
+// |x| against a positive constant as one 64-bit compare: high words first,
 // then the low words as unsigned.
-inline bool magnitude_above(std::int32_t ix, std::uint32_t lx, double bound) {
-  std::int32_t hb = high_word(bound);
-  return ix > hb || (ix == hb && lx > low_word(bound));
+inline std::uint64_t magnitude_bits(double x) { return double_bits(x) & 0x7fffffffffffffffULL; }
+
+// f·2^e by adding e·2^20 to the high word (as e·2^52 to the whole pattern,
+// which leaves the low word alone); the exponent field stays in range.
+inline double add_to_exponent(double f, std::int32_t e) {
+  return double_from_bits(double_bits(f) + (static_cast<std::uint64_t>(static_cast<std::int64_t>(e)) << 52));
 }
 
 // Computes a value the result does not need, for the exception it raises.
@@ -42,8 +48,9 @@ inline void raise_by(double v) { asm volatile("" : : "x"(v)); }
 
 // A signalling NaN comes back quiet with invalid raised. The flag is set
 // directly where nothing can observe the difference; otherwise the real
-// operation runs, so an enabled trap is taken.
-double quiet_signalling_nan(double x, std::int32_t hx) {
+// operation runs, so an enabled trap is taken. Kept out of line so the
+// common paths need no stack frame.
+[[gnu::noinline, gnu::cold]] double quiet_signalling_nan(double x, std::int32_t hx) {
   if (__libm_fe_round_to_nearest() && __libm_fe_enabled_traps() == 0) {
     __libm_fe_set_flags(LIBM_FE_INVALID);
     return with_high_word(x, hx | 0x00080000);
@@ -56,6 +63,7 @@ extern "C" double __exp(double x) noexcept {
   std::int32_t hx = high_word(x);
   std::int32_t ix = hx & 0x7fffffff;
   std::uint32_t lx = low_word(x);
+  std::uint64_t ax = magnitude_bits(x);
 
   if (ix >= 0x7ff00000) {
     if (((ix & 0x000fffff) | lx) != 0) {
@@ -80,13 +88,13 @@ extern "C" double __exp(double x) noexcept {
     r = x;
     j = 0;
     m = 0;
-  } else if (!magnitude_above(ix, lx, ln2_onehalf)) {
+  } else if (ax <= double_bits(ln2_onehalf)) {
     // One reduction step by k·ln 2, k = 0 or ±1.
     double hi = x;
     double lo = zero;
     int k = 0;
     r = x;
-    if (magnitude_above(ix, lx, ln2_2)) {
+    if (ax > double_bits(ln2_2)) {
       if (hx > 0) {
         k = 1;
         hi = x - ln2hi;
@@ -104,14 +112,12 @@ extern "C" double __exp(double x) noexcept {
     double y = one - ((lo - (r * c) / (two - c)) - hi);
     return k == 1 ? y + y : half * y;
   } else {
-    double t;
-    if (hx > 0) {
-      if (magnitude_above(ix, lx, threshold1)) return __libm_SVID_libm_err(x, x, 6);
-      t = x * invln2_32 + half;
-    } else {
-      if (magnitude_above(ix, lx, threshold2)) return __libm_SVID_libm_err(x, x, 7);
-      t = x * invln2_32 - half;
-    }
+    // The bound and the rounding offset follow the sign of x without a branch:
+    // adding -0.5 is the subtraction of 0.5.
+    std::uint64_t bound = double_bits(bound_by_sign[static_cast<std::uint32_t>(hx) >> 31]);
+    if (ax > bound) return __libm_SVID_libm_err(x, x, hx > 0 ? 6 : 7);
+    double signed_half = double_from_bits(double_bits(half) | (double_bits(x) & 0x8000000000000000ULL));
+    double t = x * invln2_32 + signed_half;
     // Truncation of t: n is x·32/ln 2 rounded half away from zero.
     std::int32_t n = static_cast<std::int32_t>(t);
     double dn = static_cast<double>(n);
@@ -127,8 +133,8 @@ extern "C" double __exp(double x) noexcept {
   // Scale by 2^m in the exponent field; a subnormal result is formed by one
   // rounding multiplication instead.
   if (m == 0) return f;
-  if (m >= -1021) return with_high_word(f, high_word(f) + (m << 20));
-  return with_high_word(f, high_word(f) + ((m + 54) << 20)) * twom54;
+  if (m >= -1021) return add_to_exponent(f, m);
+  return add_to_exponent(f, m + 54) * twom54;
 }
 
 LIBM_WEAK_ALIAS(exp, __exp);
