@@ -81,6 +81,24 @@ argument_set remainder_wide() {
 
 // Argument sets of exp and log.
 
+// Uniform in [low, high].
+argument_set exp_log_uniform(std::uint64_t seed, double low, double high) {
+  std::mt19937_64 engine(seed);
+  std::uniform_real_distribution<double> value(low, high);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(value(engine));
+  return set;
+}
+
+// exp over [-700, 700]: the table path with every scale.
+argument_set exp_spread() { return exp_log_uniform(50, -700.0, 700.0); }
+
+// exp over [-1, 1]: mostly the one-step reduction.
+argument_set exp_small() { return exp_log_uniform(51, -1.0, 1.0); }
+
+// log over [0.5, 2]: the table and the near-one series.
+argument_set log_near_one() { return exp_log_uniform(52, 0.5, 2.0); }
+
 // Argument sets of pow.
 
 // x uniform in [0.01, 100], y uniform in [-10, 10]: the general path.
@@ -121,6 +139,10 @@ const unary_row unary_rows[] = {
     // atan, asin, acos
 
     // exp, log
+    {"exp", "exp", __exp, exp_spread},
+    {"exp_small", "exp", __exp, exp_small},
+    {"log", "log", __log, positive_spread},
+    {"log_near_one", "log", __log, log_near_one},
 
 };
 const binary_row binary_rows[] = {

@@ -1,0 +1,92 @@
+// log: ln x from the high word's range: a short series in f = x - 1 near one,
+// ln y_k from the 256-point table plus a series in (x - y)/(x + y) for
+// 0.09375 <= x < 23.5, and n·ln 2 + ln(1 + j/32) + series elsewhere.
+#include "libm_internal.h"
+#include "libm_tables.h"
+
+#include "log_tables.h"
+
+namespace {
+constexpr double zero = double_from_bits(0x0000000000000000ULL);
+constexpr double one_third = double_from_bits(0x3fd5555555555555ULL);
+constexpr double half = double_from_bits(0x3fe0000000000000ULL);
+constexpr double one = double_from_bits(0x3ff0000000000000ULL);
+constexpr double two = double_from_bits(0x4000000000000000ULL);
+constexpr double two52 = double_from_bits(0x4330000000000000ULL);
+constexpr double ln2hi = double_from_bits(0x3fe62e42fee00000ULL);  // 21 trailing zeros: n·ln2hi is exact
+constexpr double ln2lo = double_from_bits(0x3dea39ef35793c76ULL);
+constexpr double A1 = double_from_bits(0x3fe55555555571daULL);
+constexpr double A2 = double_from_bits(0x3fd999998702be3aULL);
+constexpr double A3 = double_from_bits(0x3fd24af73f4569b1ULL);
+constexpr double B1 = double_from_bits(0x3fe55555555554edULL);
+constexpr double B2 = double_from_bits(0x3fd9999999b93aadULL);
+constexpr double B3 = double_from_bits(0x3fd24923144fabc5ULL);
+constexpr double B4 = double_from_bits(0x3fcc7ffa5aafbc63ULL);
+
+// ln(x/y) = 2·atanh(s) for s = (x - y)/(x + y), shared by both table paths.
+inline double series_in_s(double s) {
+  double z = s * s;
+  return s * (two + z * (A1 + z * (A2 + z * A3)));
+}
+
+// 0.09375 <= x < 23.5: y is x rounded to five fraction bits (ties up), one of
+// the table's points.
+double table_path(double x, std::int32_t hx) {
+  double y = double_from_words((hx + 0x4000) & static_cast<std::int32_t>(0xffff8000), 0);
+  std::int32_t k = (hx - 0x3fb7c000) >> 15;
+  double s = (x - y) / (x + y);
+  return __libm_TBL_log_hi[k] + (__libm_TBL_log_lo[k] + series_in_s(s));
+}
+
+// Positive finite x = 2^n·m, 1 <= m < 2; m rounding up to 2 carries into n.
+// `n` holds the exponent already taken out by scaling.
+double general_path(double x, std::int32_t hx, std::int32_t n) {
+  n += ((hx + 0x4000) >> 20) - 1023;
+  double m = with_high_word(x, (hx & 0x000fffff) | 0x3ff00000);
+  std::int32_t hm = high_word(m);
+  std::int32_t j = ((hm + 0x4000) >> 15) & 31;
+  double y = double_from_words((hm + 0x4000) & static_cast<std::int32_t>(0xffff8000), 0);
+  double s = (m - y) / (m + y);
+  double dn = static_cast<double>(n);
+  return (log_tbl32[j] + (series_in_s(s) + dn * ln2lo)) + dn * ln2hi;
+}
+}  // namespace
+
+extern "C" double __log(double x) noexcept {
+  std::int32_t hx = high_word(x);
+  std::uint32_t lx = low_word(x);
+
+  if (hx > 0x3fee0f8e) {
+    if (hx < 0x3ff10842) {
+      double f = x - one;
+      if (((hx + 4) & ~7) == 0x3ff00000) {
+        if (hx == 0x3ff00000 && lx == 0) return zero;
+        return f - (f * f) * (half - one_third * f);
+      }
+      double s = f / (two + f);
+      double z = s * s;
+      double R;
+      if (hx >= 0x3fefe000 && hx <= 0x3ff00fff) {
+        R = z * (B1 + z * B2);
+      } else {
+        R = z * (B1 + z * (B2 + z * (B3 + z * B4)));
+      }
+      return f - s * (f - R);
+    }
+    if (hx < 0x40378000) return table_path(x, hx);
+    if (hx < 0x7ff00000) return general_path(x, hx, 0);
+    return x + x;  // +inf, NaNs with the sign bit clear
+  }
+  if (hx >= 0x3fb80000) return table_path(x, hx);
+  if (hx >= 0x00100000) return general_path(x, hx, 0);
+
+  if (((hx & 0x7fffffff) | static_cast<std::int32_t>(lx)) == 0) return __libm_SVID_libm_err(x, x, 16);
+  if (hx < 0) {
+    if (static_cast<std::uint32_t>(hx) >= 0xfff00000) return x - x;  // -inf, NaNs with the sign bit set
+    return __libm_SVID_libm_err(x, x, 17);
+  }
+  x = x * two52;
+  return general_path(x, high_word(x), -52);
+}
+
+LIBM_WEAK_ALIAS(log, __log);
