@@ -26,11 +26,12 @@ inline double rational(double t) {
   return p / q;
 }
 
-// One sqrtsd, as __sqrt uses: the exported sqrt would add a call and its error checks.
+// One sqrtsd, as __sqrt uses: the exported sqrt would add a call and its error
+// checks. In place, because sqrtsd keeps the upper half of its destination: a
+// separate destination register would wait for whatever last wrote it.
 inline double ieee_sqrt(double x) {
-  double r;
-  asm("sqrtsd %1, %0" : "=x"(r) : "x"(x));
-  return r;
+  asm("sqrtsd %0, %0" : "+x"(x));
+  return x;
 }
 }  // namespace
 

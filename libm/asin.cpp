@@ -27,11 +27,12 @@ inline double rational(double t) {
   return p / q;
 }
 
-// One sqrtsd, as __sqrt uses: the exported sqrt would add a call and its error checks.
+// One sqrtsd, as __sqrt uses: the exported sqrt would add a call and its error
+// checks. In place, because sqrtsd keeps the upper half of its destination: a
+// separate destination register would wait for whatever last wrote it.
 inline double ieee_sqrt(double x) {
-  double r;
-  asm("sqrtsd %1, %0" : "=x"(r) : "x"(x));
-  return r;
+  asm("sqrtsd %0, %0" : "+x"(x));
+  return x;
 }
 
 // Evaluates an operation kept only for the exception flag it raises.
@@ -60,7 +61,8 @@ extern "C" double __asin(double x) noexcept {
     return x + x * rational(t);
   }
 
-  double t = (one - with_high_word(x, ix)) * 0.5;
+  // |x| and the sign by the vector unit's masks, not a trip through the integer registers.
+  double t = (one - __builtin_fabs(x)) * 0.5;
   double s = ieee_sqrt(t);
   double r;
   if (ix >= 0x3fef3333) {
@@ -73,7 +75,8 @@ extern "C" double __asin(double x) noexcept {
     double q = pio4_hi - 2.0 * w;
     r = pio4_hi - (p - q);
   }
-  return hx > 0 ? r : -r;
+  // r > 0: taking x's sign is -r for negative x, without a branch on a random sign.
+  return __builtin_copysign(r, x);
 }
 
 LIBM_WEAK_ALIAS(asin, __asin);
