@@ -70,14 +70,12 @@ extern "C" double __atan2(double y, double x) noexcept {
   } else if (hx < 0 && k < -60) {
     z = 0.0;
   } else {
-    z = __atan(with_high_word(y, iy) / with_high_word(x, ix));
+    // Magnitudes by the vector unit's mask, not through the integer registers.
+    z = __atan(__builtin_fabs(y) / __builtin_fabs(x));
   }
-  switch (m) {
-    case 0: return z;
-    case 1: return with_high_word(z, high_word(z) ^ static_cast<std::int32_t>(0x80000000));
-    case 2: return PI - (z - PI_lo);
-    default: return (z - PI_lo) - PI;
-  }
+  // z >= 0, so m = 1's flipped sign is y's sign: no branch on it.
+  if (m < 2) return __builtin_copysign(z, y);
+  return m == 2 ? PI - (z - PI_lo) : (z - PI_lo) - PI;
 }
 
 LIBM_WEAK_ALIAS(atan2, __atan2);
