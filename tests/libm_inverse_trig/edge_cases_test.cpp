@@ -97,11 +97,14 @@ const edge_case atan2_cases[] = {
     {"atan2", atan2_of, plus_zero, 0x4014000000000000, plus_zero, none},
     {"atan2", atan2_of, minus_zero, 0x4014000000000000, minus_zero, none},
     {"atan2", atan2_of, plus_zero, plus_inf, plus_zero, none},
+    {"atan2", atan2_of, minus_zero, plus_inf, minus_zero, none},
+    {"atan2", atan2_of, plus_zero, minus_inf, pi, INX},
     {"atan2", atan2_of, minus_zero, minus_inf, minus_pi, INX},
     // x = ±0 with y non-zero.
     {"atan2", atan2_of, one, plus_zero, pio2, INX},
     {"atan2", atan2_of, minus_one, minus_zero, minus_pio2, INX},
     {"atan2", atan2_of, plus_inf, minus_zero, pio2, INX},
+    {"atan2", atan2_of, minus_inf, plus_zero, minus_pio2, INX},
     // Infinities.
     {"atan2", atan2_of, plus_inf, plus_inf, pio4, none},
     {"atan2", atan2_of, minus_inf, plus_inf, minus_pio4, none},
