@@ -5,6 +5,7 @@
 #include "korvel_math.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <iterator>
 #include <random>
@@ -114,6 +115,28 @@ argument_pairs atan2_exponent_differences(std::size_t count) {
   return pairs;
 }
 
+// Quotients just above 2^-k (k = 1 .. 10) whose arctangent lies a binade
+// below: the rounding of |y|/|x| costs a whole ulp of the result here, so
+// atan2's largest errors lie in these pairs. All four quadrants.
+argument_pairs atan2_binade_below(std::size_t count) {
+  argument_engine engine(0xa7a20006);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  argument_pairs pairs;
+  pairs.xs.reserve(count);
+  pairs.ys.reserve(count);
+  while (pairs.xs.size() < count) {
+    const int k = 1 + static_cast<int>(pairs.xs.size() % 10);
+    const double power = std::ldexp(1.0, -k);
+    // atan(q) < 2^-k while q < 2^-k * (1 + 2^-2k / 3), about.
+    const double quotient = power * (1.0 + unit(engine) * power * power / 3.0);
+    const double x = 1.0 + unit(engine);
+    const double y = quotient * x;
+    pairs.xs.push_back((engine() & 1) ? -y : y);
+    pairs.ys.push_back((engine() & 1) ? -x : x);
+  }
+  return pairs;
+}
+
 // Subnormal and smallest normal operands, where the true exponents count.
 argument_pairs atan2_subnormal(std::size_t count) {
   argument_engine engine(0xa7a20005);
@@ -145,6 +168,7 @@ const accuracy_set inverse_trig_accuracy_sets[] = {
     {"atan2", "whole range", nullptr, nullptr, atan2_of, mpfr_atan2, atan2_whole_range},
     {"atan2", "exponent difference -70..70", nullptr, nullptr, atan2_of, mpfr_atan2, atan2_exponent_differences},
     {"atan2", "subnormal operands", nullptr, nullptr, atan2_of, mpfr_atan2, atan2_subnormal},
+    {"atan2", "|y/x| just above 2^-k", nullptr, nullptr, atan2_of, mpfr_atan2, atan2_binade_below},
     {"asin", "[-1, 1]", asin_of, mpfr_asin, nullptr, nullptr, unit_interval},
     {"asin", "|x| < 0.5", asin_of, mpfr_asin, nullptr, nullptr, below_half},
     {"asin", "0.5 <= |x| < 0.975", asin_of, mpfr_asin, nullptr, nullptr, half_to_0975},
