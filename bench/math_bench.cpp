@@ -79,6 +79,26 @@ argument_set remainder_wide() {
 
 // Argument sets of atan, atan2, asin and acos.
 
+// Uniform in [-limit, limit].
+argument_set uniform_spread(std::uint64_t seed, double limit, bool pairs) {
+  std::mt19937_64 engine(seed);
+  std::uniform_real_distribution<double> value(-limit, limit);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) {
+    set.xs.push_back(value(engine));
+    if (pairs) set.ys.push_back(value(engine));
+  }
+  return set;
+}
+
+// atan: the table region and the 1/|x| path up to 10, then mostly 1/|x| sub-ranges.
+argument_set atan_spread() { return uniform_spread(20, 10.0, false); }
+argument_set atan_wide() { return uniform_spread(21, 1e6, false); }
+// asin and acos over their whole domain.
+argument_set unit_spread() { return uniform_spread(22, 1.0, false); }
+// atan2: all four quadrants, quotients over every atan path.
+argument_set atan2_spread() { return uniform_spread(23, 10.0, true); }
+
 // Argument sets of exp and log.
 
 // Uniform in [low, high].
@@ -137,6 +157,10 @@ const unary_row unary_rows[] = {
     // sin, cos, tan
 
     // atan, asin, acos
+    {"atan", "atan", __atan, atan_spread},
+    {"atan_wide", "atan", __atan, atan_wide},
+    {"asin", "asin", __asin, unit_spread},
+    {"acos", "acos", __acos, unit_spread},
 
     // exp, log
     {"exp", "exp", __exp, exp_spread},
@@ -152,6 +176,7 @@ const binary_row binary_rows[] = {
     {"remainder_wide", "remainder", __remainder, remainder_wide},
 
     // atan2
+    {"atan2", "atan2", __atan2, atan2_spread},
 
     // pow
     {"pow", "pow", __pow, pow_spread},
