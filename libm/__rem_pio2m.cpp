@@ -34,6 +34,9 @@ constexpr int working_size = 20;
 inline double power_of_two(int e) { return double_from_words((0x3ff + e) << 20, 0); }
 
 inline double truncated(double v) { return static_cast<double>(static_cast<int>(v)); }
+
+// floor of a value in [0, 2^52): truncation, without a call.
+inline double floor_of_nonnegative(double v) { return static_cast<double>(static_cast<std::int64_t>(v)); }
 }  // namespace
 
 extern "C" int __libm__rem_pio2m(const double* x, double* y, int e0, int nx, int p, const int* ipio2) noexcept {
@@ -73,9 +76,10 @@ extern "C" int __libm__rem_pio2m(const double* x, double* y, int e0, int nx, int
       z = q[j - 1] + fw;
     }
 
-    // Integer part modulo 8 and the first bits of the fraction.
+    // Integer part modulo 8 and the first bits of the fraction; z >= 0 and
+    // below 2^52 here (sums of products of 24-bit chunks, scaled by 2^q0 <= 4).
     z = z * power_of_two(q0);
-    z = z - eight * __floor(eighth * z);
+    z = z - eight * floor_of_nonnegative(eighth * z);
     n = static_cast<int>(z);
     z = z - static_cast<double>(n);
     ih = 0;
