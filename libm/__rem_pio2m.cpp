@@ -42,7 +42,7 @@ inline double floor_of_nonnegative(double v) { return static_cast<double>(static
 extern "C" int __libm__rem_pio2m(const double* x, double* y, int e0, int nx, int p, const int* ipio2) noexcept {
   double f[working_size];   // table chunks as doubles
   double q[working_size];   // chunk products, later the fraction's chunks as doubles
-  double fq[working_size] = {};  // products with pi/2 (zeroed: p = 3 reads fq[1] even for jz = 0)
+  double fq[working_size];  // products with pi/2
   int iq[working_size];     // the fraction in 24-bit chunks, least significant first
 
   const int jk = init_jk[p];
@@ -174,7 +174,11 @@ extern "C" int __libm__rem_pio2m(const double* x, double* y, int e0, int nx, int
     fq[jz - i] = s;
   }
 
-  // Compress into as many doubles as p asks for.
+  // Compress into as many doubles as p asks for. jz >= jk >= 2 here (the
+  // re-computation leaves a nonzero chunk at or above jk), so every fq read is
+  // written above; the compiler cannot see that through the loops.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
   switch (p) {
   case 0: {
     double s = zero;
@@ -217,5 +221,6 @@ extern "C" int __libm__rem_pio2m(const double* x, double* y, int e0, int nx, int
     break;
   }
   }
+#pragma GCC diagnostic pop
   return n & 7;
 }
