@@ -38,7 +38,8 @@ inline int rem_pio2(double x, double& head, double& tail) {
     return 0;
   }
 
-  const double t = double_from_words(ix, lx);
+  // |x| by clearing the sign bit in place: no trip of x through the integer unit.
+  const double t = __builtin_fabs(x);
   int n;
   double y0;
   double y1;
