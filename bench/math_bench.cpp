@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -76,6 +77,35 @@ argument_set remainder_wide() {
 }
 
 // Argument sets of sin, cos and tan.
+// [-pi, pi]: the kernels directly or after one step of reduction.
+argument_set trig_small() {
+  std::mt19937_64 engine(5);
+  std::uniform_real_distribution<double> value(-3.141592653589793, 3.141592653589793);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(value(engine));
+  return set;
+}
+
+// [-1e5, 1e5]: Cody-Waite reduction.
+argument_set trig_medium() {
+  std::mt19937_64 engine(6);
+  std::uniform_real_distribution<double> value(-1e5, 1e5);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(value(engine));
+  return set;
+}
+
+// 1e22 .. 1e300, both signs, every decade alike: the multi-precision reduction.
+argument_set trig_huge() {
+  std::mt19937_64 engine(7);
+  std::uniform_real_distribution<double> decade(22.0, 300.0);
+  argument_set set;
+  for (std::size_t i = 0; i < batch; ++i) {
+    const double x = std::pow(10.0, decade(engine));
+    set.xs.push_back((engine() & 1) != 0 ? -x : x);
+  }
+  return set;
+}
 
 // Argument sets of atan, atan2, asin and acos.
 
@@ -155,6 +185,15 @@ const unary_row unary_rows[] = {
     {"rint", "rint", __rint, rounding_spread},
 
     // sin, cos, tan
+    {"sin", "sin", __sin, trig_small},
+    {"cos", "cos", __cos, trig_small},
+    {"tan", "tan", __tan, trig_small},
+    {"sin_medium", "sin", __sin, trig_medium},
+    {"cos_medium", "cos", __cos, trig_medium},
+    {"tan_medium", "tan", __tan, trig_medium},
+    {"sin_huge", "sin", __sin, trig_huge},
+    {"cos_huge", "cos", __cos, trig_huge},
+    {"tan_huge", "tan", __tan, trig_huge},
 
     // atan, asin, acos
     {"atan", "atan", __atan, atan_spread},

@@ -1,0 +1,139 @@
+// Reduction modulo pi/2 as an internal inline definition: __libm__rem_pio2
+// (__rem_pio2.cpp) exports it, and sin, cos and tan inline it so head and tail
+// stay in registers. x = n*pi/2 + head + tail with |head| about pi/4 at most.
+// Small arguments pass through, medium ones take up to three Cody-Waite steps
+// chosen by the bits lost to cancellation, huge ones are cut into 24-bit
+// chunks for the multi-precision reduction.
+#pragma once
+
+#include "libm_internal.h"
+#include "libm_tables.h"
+
+// Internal to each unit that includes it: nothing here joins the symbol table.
+namespace {
+namespace reduction {
+constexpr double zero = double_from_bits(0x0000000000000000ULL);
+constexpr double half = double_from_bits(0x3FE0000000000000ULL);
+constexpr double two24 = double_from_bits(0x4170000000000000ULL);
+constexpr double invpio2 = double_from_bits(0x3FE45F306DC9C883ULL);
+// pi/2 in 33-bit pieces (products with n <= 2^20 are exact) and the rounded rests.
+constexpr double pio2_1 = double_from_bits(0x3FF921FB54400000ULL);
+constexpr double pio2_1t = double_from_bits(0x3DD0B4611A626331ULL);
+constexpr double pio2_2 = double_from_bits(0x3DD0B4611A600000ULL);
+constexpr double pio2_2t = double_from_bits(0x3BA3198A2E037073ULL);
+constexpr double pio2_3 = double_from_bits(0x3BA3198A2E000000ULL);
+constexpr double pio2_3t = double_from_bits(0x397B839A252049C1ULL);
+
+inline std::int32_t biased_exponent(double v) { return (high_word(v) >> 20) & 0x7ff; }
+
+inline int rem_pio2(double x, double& head, double& tail) {
+  const std::int32_t hx = high_word(x);
+  const std::int32_t ix = hx & 0x7fffffff;
+  const std::uint32_t lx = low_word(x);
+
+  // |x| <= pi/4 = 0x3FE921FB54442D18.
+  if (ix < 0x3fe921fb || (ix == 0x3fe921fb && lx <= 0x54442d18u)) {
+    head = x;
+    tail = zero;
+    return 0;
+  }
+
+  // |x| by clearing the sign bit in place: no trip of x through the integer unit.
+  const double t = __builtin_fabs(x);
+  int n;
+  double y0;
+  double y1;
+  if (ix < 0x4002d97c) {
+    // Below 3pi/4: one multiple of pi/2.
+    n = 1;
+    double z = t - pio2_1;
+    if (ix != 0x3ff921fb) {
+      y0 = z - pio2_1t;
+      y1 = (z - y0) - pio2_1t;
+    } else {
+      // Shares its high word with pi/2: 33 more bits of pi/2 before the rest.
+      z = z - pio2_2;
+      y0 = z - pio2_2t;
+      y1 = (z - y0) - pio2_2t;
+    }
+  } else if (ix <= 0x413921fb) {
+    // Below 2^20 pi/2: n*pio2_k is exact, so each step loses only what
+    // cancellation takes; d counts the bits lost so far.
+    n = static_cast<int>(t * invpio2 + half);
+    const double fn = static_cast<double>(n);
+    double r = t - fn * pio2_1;
+    double w = fn * pio2_1t;
+    y0 = r - w;
+    const std::int32_t j = ix >> 20;
+    std::int32_t d = j - biased_exponent(y0);
+    if (d > 16) {
+      if (d <= 34) {
+        const double u = r;
+        w = fn * pio2_2;
+        r = u - w;
+        w = fn * pio2_2t - ((u - r) - w);
+        y0 = r - w;
+      } else {
+        // So much has cancelled that r - fn*pio2_2 is exact.
+        r = r - fn * pio2_2;
+        w = fn * pio2_2t;
+        y0 = r - w;
+        d = j - biased_exponent(y0);
+        if (d > 49) {
+          if (d <= 67) {
+            const double u = r;
+            w = fn * pio2_3;
+            r = u - w;
+            w = fn * pio2_3t - ((u - r) - w);
+            y0 = r - w;
+          } else {
+            r = r - fn * pio2_3;
+            w = fn * pio2_3t;
+            y0 = r - w;
+          }
+        }
+      }
+    }
+    y1 = (r - y0) - w;
+  } else if (ix >= 0x7ff00000) {
+    // Infinity or NaN: invalid for an infinity (and a signalling NaN).
+    head = tail = t - t;
+    return 0;
+  } else {
+    // 2^23 <= z < 2^24 after taking e0 off the exponent; three 24-bit chunks hold it.
+    const std::int32_t e0 = (ix >> 20) - 1046;
+    double z = double_from_words(ix - (e0 << 20), lx);
+    double chunks[3];
+    chunks[0] = static_cast<double>(static_cast<int>(z));
+    z = (z - chunks[0]) * two24;
+    chunks[1] = static_cast<double>(static_cast<int>(z));
+    chunks[2] = (z - chunks[1]) * two24;
+    int nx = 3;
+    if (chunks[2] == zero) {
+      nx = 2;
+      if (chunks[1] == zero) nx = 1;
+    }
+    double y[2];
+    n = __libm__rem_pio2m(chunks, y, e0, nx, 2, __libm_TBL_ipio2_inf);
+    if (hx < 0) {
+      head = -y[0];
+      tail = -y[1];
+      return -n;
+    }
+    head = y[0];
+    tail = y[1];
+    return n;
+  }
+
+  if (hx < 0) {
+    head = -y0;
+    tail = -y1;
+    return -n;
+  }
+  head = y0;
+  tail = y1;
+  return n;
+}
+
+}  // namespace reduction
+}  // namespace
