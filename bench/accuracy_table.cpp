@@ -63,6 +63,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   const family families[] = {
+      {trig_accuracy_sets, trig_accuracy_set_count},
+      {inverse_trig_accuracy_sets, inverse_trig_accuracy_set_count},
+      {exp_log_accuracy_sets, exp_log_accuracy_set_count},
+      {pow_accuracy_sets, pow_accuracy_set_count},
       {exact_accuracy_sets, exact_accuracy_set_count},
   };
   std::printf("| function | arguments | ours max ulp | ours mean ulp | libm max ulp | libm mean ulp | our worst argument (vs correctly rounded) |\n");

@@ -51,23 +51,23 @@ std::string real_path(const char* path) {
 TEST(Binding, PlainNamesResolveIntoTheExecutable) {
   Client client = load_client();
   ASSERT_NE(client.handle, nullptr) << dlerror();
-  struct Case {
-    const char* getter;
-    void* ours;
-  } cases[] = {
-      {"client_address_of_sqrt", reinterpret_cast<void*>(&__sqrt)},
-      {"client_address_of_fmod", reinterpret_cast<void*>(&__fmod)},
-      {"client_address_of_floor", reinterpret_cast<void*>(&__floor)},
-  };
+  const void* const ours[] = {
+      reinterpret_cast<void*>(&__acos), reinterpret_cast<void*>(&__asin), reinterpret_cast<void*>(&__atan),
+      reinterpret_cast<void*>(&__atan2), reinterpret_cast<void*>(&__sin), reinterpret_cast<void*>(&__cos),
+      reinterpret_cast<void*>(&__tan), reinterpret_cast<void*>(&__exp), reinterpret_cast<void*>(&__log),
+      reinterpret_cast<void*>(&__pow), reinterpret_cast<void*>(&__sqrt), reinterpret_cast<void*>(&__ceil),
+      reinterpret_cast<void*>(&__floor), reinterpret_cast<void*>(&__rint), reinterpret_cast<void*>(&__fmod),
+      reinterpret_cast<void*>(&__remainder)};
+  auto names = client.get<const char* const*>("client_function_names");
+  auto address_of = client.get<void* (*)(int)>("client_function_address");
+  ASSERT_TRUE(names && address_of);
   const std::string self = real_path("/proc/self/exe");
-  for (const Case& c : cases) {
-    auto address_of = client.get<void* (*)()>(c.getter);
-    ASSERT_NE(address_of, nullptr) << c.getter;
-    void* resolved = address_of();
-    EXPECT_EQ(resolved, c.ours) << c.getter;
+  for (int i = 0; i < 16; ++i) {
+    void* resolved = address_of(i);
+    EXPECT_EQ(resolved, ours[i]) << names[i];
     Dl_info info{};
-    ASSERT_NE(dladdr(resolved, &info), 0) << c.getter;
-    EXPECT_EQ(real_path(info.dli_fname), self) << c.getter;
+    ASSERT_NE(dladdr(resolved, &info), 0) << names[i];
+    EXPECT_EQ(real_path(info.dli_fname), self) << names[i];
   }
 }
 
@@ -91,6 +91,9 @@ TEST(Binding, ClientCallsReachOurHandler) {
   EXPECT_EQ(client_fmod(5.5, 2.0), 1.5);
   EXPECT_EQ(client_sqrt(2.0), __sqrt(2.0));
   EXPECT_EQ(client_floor(-0.5), -1.0);
+  auto client_sin = client.get<double (*)(double)>("client_sin");
+  ASSERT_NE(client_sin, nullptr);
+  EXPECT_EQ(double_bits(client_sin(1e22)), double_bits(__sin(1e22)));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // one ulp of the exact value (faithful), never further from the correctly
 // rounded one. Overflow and underflow go through the library's own handler
 // (ANSI mode: +inf and 0, as the correctly rounded values).
-#include "exp_log_accuracy_sets.h"
+#include "accuracy_sets.h"
 
 #include <gtest/gtest.h>
 

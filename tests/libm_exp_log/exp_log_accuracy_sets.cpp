@@ -1,6 +1,6 @@
 // Argument sets of exp and log for the accuracy runs: the whole domain and
 // each branch of the two functions, with fixed seeds.
-#include "exp_log_accuracy_sets.h"
+#include "accuracy_sets.h"
 #include "korvel_math.h"
 
 #include <bit>

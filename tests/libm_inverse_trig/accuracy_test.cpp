@@ -2,7 +2,7 @@
 // atan2 rounds |y|/|x| before __atan: where the arctangent lies a binade below
 // the quotient that half ulp counts double (up to about 1.47 ulp on pairs
 // aimed there), so its bound is wider.
-#include "inverse_trig_accuracy_sets.h"
+#include "accuracy_sets.h"
 #include "recording_handler.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Argument sets of atan, atan2, asin and acos: the whole range and each branch's
 // range on its own. Domain errors (|x| > 1, atan2 of two zeros) are left out:
 // they reach the error handler and are tested with it.
-#include "inverse_trig_accuracy_sets.h"
+#include "accuracy_sets.h"
 #include "korvel_math.h"
 
 #include <bit>

@@ -85,9 +85,6 @@ argument_pairs subnormal_results(std::size_t count) { return aimed_at(count, 0x9
 
 }  // namespace
 
-extern const accuracy_set pow_accuracy_sets[];
-extern const std::size_t pow_accuracy_set_count;
-
 const accuracy_set pow_accuracy_sets[] = {
     {"pow", "x in (0, 16], y in [-64, 64]", nullptr, nullptr, __pow, mpfr_pow, common_range},
     {"pow", "x near 1, |y| up to 2^50", nullptr, nullptr, __pow, mpfr_pow, near_one},

@@ -8,9 +8,6 @@
 #include <cfenv>
 #include <cstdio>
 
-extern const accuracy_set pow_accuracy_sets[];
-extern const std::size_t pow_accuracy_set_count;
-
 TEST(PowAccuracy, EverySetStaysBelowOneUlp) {
   const std::size_t count = accuracy_sample_count();
   for (std::size_t i = 0; i < pow_accuracy_set_count; ++i) {

@@ -2,7 +2,7 @@
 // arguments per set: within one ulp of the exact value, so never further than
 // the neighbour of the correctly rounded one.
 #include "mpfr_reference.h"
-#include "trig_accuracy_sets.h"
+#include "accuracy_sets.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Argument sets of sin, cos and tan: each range once per function, with fixed
 // seeds so the tests and the table tool measure the same arguments.
-#include "trig_accuracy_sets.h"
+#include "accuracy_sets.h"
 
 #include "korvel_math.h"
 #include "reduction_arguments.h"

@@ -29,3 +29,11 @@ accuracy_report run_accuracy_set(const accuracy_set& set, std::size_t count);
 // The sets of each function family, defined in its test folder.
 extern const accuracy_set exact_accuracy_sets[];
 extern const std::size_t exact_accuracy_set_count;
+extern const accuracy_set trig_accuracy_sets[];
+extern const std::size_t trig_accuracy_set_count;
+extern const accuracy_set inverse_trig_accuracy_sets[];
+extern const std::size_t inverse_trig_accuracy_set_count;
+extern const accuracy_set exp_log_accuracy_sets[];
+extern const std::size_t exp_log_accuracy_set_count;
+extern const accuracy_set pow_accuracy_sets[];
+extern const std::size_t pow_accuracy_set_count;
