@@ -5,19 +5,14 @@
 // leave errno alone and write nothing in every mode.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cfenv>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
 
 #include "handler_cases.h"
+#include "observed_call.h"
 #include "korvel_math.h"
 #include "libm_bits.h"
 
 namespace {
-
-constexpr int errno_untouched = -7;
 
 const handler_case& handler_row(int code) {
   for (int i = 0; i < handler_case_count; ++i) {
@@ -34,32 +29,6 @@ std::uint64_t value_in_this_mode(const handler_case& row) {
     case 2: return row.ansi_value;
     default: return row.ieee;
   }
-}
-
-struct outcome {
-  std::uint64_t result;
-  int errno_value;
-  unsigned flags;
-  std::string written;  // descriptor 2
-};
-
-outcome call_with_stderr_captured(double (*function)(double), double x) {
-  std::FILE* file = std::tmpfile();
-  int saved = dup(2);
-  dup2(fileno(file), 2);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  errno = errno_untouched;
-  double result = function(x);
-  unsigned flags = static_cast<unsigned>(std::fetestexcept(FE_ALL_EXCEPT));
-  int errno_value = errno;
-  std::feclearexcept(FE_ALL_EXCEPT);
-  dup2(saved, 2);
-  close(saved);
-  std::string written;
-  std::rewind(file);
-  for (int ch; (ch = std::fgetc(file)) != EOF;) written += static_cast<char>(ch);
-  std::fclose(file);
-  return {double_bits(result), errno_value, flags, written};
 }
 
 struct exp_log_error {
@@ -85,10 +54,10 @@ TEST(FunctionErrors, ExpAndLogReportThroughTheHandlerInEveryMode) {
   for (const exp_log_error& c : cases) {
     SCOPED_TRACE(c.call);
     const handler_case& row = handler_row(c.code);
-    outcome out = call_with_stderr_captured(c.function, double_from_bits(c.x));
+    const observed_call out = observe([&] { return c.function(double_from_bits(c.x)); });
     EXPECT_EQ(out.result, value_in_this_mode(row));
     const int expected_errno = row.errno_by_mode[_lib_version + 1];
-    EXPECT_EQ(out.errno_value, expected_errno == 0 ? errno_untouched : expected_errno);
+    EXPECT_EQ(out.errno_value, expected_errno == 0 ? errno_sentinel : expected_errno);
     EXPECT_EQ(out.flags, row.flags);
     EXPECT_EQ(out.written, _lib_version == 0 && row.svid_message != nullptr ? row.svid_message : "");
   }
@@ -112,9 +81,9 @@ TEST(FunctionErrors, ExpAndLogSpecialOperandsAreNotReported) {
   };
   for (const quiet_case& c : cases) {
     SCOPED_TRACE(c.call);
-    outcome out = call_with_stderr_captured(c.function, double_from_bits(c.x));
+    const observed_call out = observe([&] { return c.function(double_from_bits(c.x)); });
     EXPECT_EQ(out.result, c.result);
-    EXPECT_EQ(out.errno_value, errno_untouched);
+    EXPECT_EQ(out.errno_value, errno_sentinel);
     EXPECT_EQ(out.flags, c.flags);
     EXPECT_EQ(out.written, "");
   }

@@ -11,41 +11,11 @@
 #include <unistd.h>
 
 #include "handler_cases.h"
+#include "observed_call.h"
 #include "korvel_math.h"
 #include "libm_bits.h"
 
 namespace {
-
-constexpr int pow_errno_sentinel = -11;
-
-struct pow_outcome {
-  std::uint64_t result;
-  int errno_value;
-  unsigned flags;
-  std::string written;  // descriptor 2
-};
-
-// Runs `call` with errno, the flags and descriptor 2 observed.
-template <typename Call>
-pow_outcome observe(Call call) {
-  std::fflush(stderr);
-  std::FILE* file = std::tmpfile();
-  int saved = dup(2);
-  dup2(fileno(file), 2);
-  std::feclearexcept(FE_ALL_EXCEPT);
-  errno = pow_errno_sentinel;
-  double result = call();
-  unsigned flags = static_cast<unsigned>(std::fetestexcept(FE_ALL_EXCEPT));
-  int errno_value = errno;
-  std::feclearexcept(FE_ALL_EXCEPT);
-  dup2(saved, 2);
-  close(saved);
-  std::string written;
-  std::rewind(file);
-  for (int ch; (ch = std::fgetc(file)) != EOF;) written += static_cast<char>(ch);
-  std::fclose(file);
-  return {double_bits(result), errno_value, flags, written};
-}
 
 // The handler table's value for this mode; strict ANSI mode answers 1 for code 42.
 std::uint64_t table_value(const handler_case& c) {
@@ -113,8 +83,8 @@ TEST(FunctionErrors, PowGivesWhatTheHandlerGivesForItsCode) {
     char label[96];
     std::snprintf(label, sizeof label, "pow(%a, %a), code %d, mode %d", c.x, c.y, c.code, _lib_version);
     SCOPED_TRACE(label);
-    const pow_outcome ours = observe([&] { return __pow(c.x, c.y); });
-    const pow_outcome handler = observe([&] { return __libm_SVID_libm_err(c.x, c.y, c.code); });
+    const observed_call ours = observe([&] { return __pow(c.x, c.y); });
+    const observed_call handler = observe([&] { return __libm_SVID_libm_err(c.x, c.y, c.code); });
     EXPECT_EQ(ours.result, handler.result);
     EXPECT_EQ(ours.errno_value, handler.errno_value);
     EXPECT_EQ(ours.flags, handler.flags);
@@ -124,7 +94,7 @@ TEST(FunctionErrors, PowGivesWhatTheHandlerGivesForItsCode) {
       ++rows_matched;
       const int expected_errno = row->errno_by_mode[_lib_version + 1];
       EXPECT_EQ(ours.result, table_value(*row));
-      EXPECT_EQ(ours.errno_value, expected_errno == 0 ? pow_errno_sentinel : expected_errno);
+      EXPECT_EQ(ours.errno_value, expected_errno == 0 ? errno_sentinel : expected_errno);
       EXPECT_EQ(ours.flags, row->flags);
     }
   }
@@ -136,8 +106,8 @@ TEST(FunctionErrors, PowGivesWhatTheHandlerGivesForItsCode) {
 // just below 2^1024 is an overflow like any other.
 TEST(FunctionErrors, PowOverflowIsReportedWithItsSign) {
   const std::uint64_t huge = _lib_version == 0 ? bits_huge : bits_inf;
-  const pow_outcome positive = observe([] { return __pow(rounds_to_2_1024_x, rounds_to_2_1024_y); });
-  const pow_outcome negative = observe([] { return __pow(rounds_to_minus_2_1024_x, 17.0); });
+  const observed_call positive = observe([] { return __pow(rounds_to_2_1024_x, rounds_to_2_1024_y); });
+  const observed_call negative = observe([] { return __pow(rounds_to_minus_2_1024_x, 17.0); });
   EXPECT_EQ(positive.result, huge);
   EXPECT_EQ(negative.result, huge | 0x8000000000000000);
   EXPECT_EQ(positive.errno_value, 34);
@@ -148,10 +118,10 @@ TEST(FunctionErrors, PowOverflowIsReportedWithItsSign) {
 // pow(NaN, 0): strict ANSI mode answers 1 and leaves errno alone; SVID and
 // ANSI modes give the NaN with EDOM; IEEE mode gives 1.
 TEST(FunctionErrors, PowOfNanToTheZeroByMode) {
-  const pow_outcome out = observe([] { return __pow(quiet_nan, 0.0); });
+  const observed_call out = observe([] { return __pow(quiet_nan, 0.0); });
   const bool nan_with_edom = _lib_version == 0 || _lib_version == 1;
   EXPECT_EQ(out.result, nan_with_edom ? bits_quiet_nan : bits_one);
-  EXPECT_EQ(out.errno_value, nan_with_edom ? 33 : pow_errno_sentinel);
+  EXPECT_EQ(out.errno_value, nan_with_edom ? 33 : errno_sentinel);
   EXPECT_EQ(out.flags, 0u);
   EXPECT_EQ(out.written, "");
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "trap_child.h"
+
 #include <csignal>
 #include <cstdio>
 #include <sys/wait.h>
@@ -14,30 +16,12 @@
 
 namespace {
 
-// The child exits with 100 + si_code of the SIGFPE it takes, 0 when none arrives.
-constexpr int no_trap_status = 0;
-constexpr int trap_status_base = 100;
-
-void report_trap(int, siginfo_t* info, void*) { _exit(trap_status_base + info->si_code); }
-
-// Runs pow(x, y) in a child with `traps` enabled; returns the child's exit status, -1 if it died otherwise.
+// Runs pow(x, y) in a child with `traps` enabled; returns the child's exit status.
 int exit_status_of_pow_in_child(int traps, double x, double y) {
-  std::fflush(nullptr);
-  pid_t child = fork();
-  if (child == 0) {
-    struct sigaction action {};
-    action.sa_sigaction = report_trap;
-    action.sa_flags = SA_SIGINFO;
-    sigaction(SIGFPE, &action, nullptr);
-    std::feclearexcept(FE_ALL_EXCEPT);
-    if (feenableexcept(traps) == -1) _exit(1);
+  return exit_status_in_child(traps, [=] {
     volatile double result = __pow(x, y);
     (void)result;
-    _exit(no_trap_status);
-  }
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  });
 }
 
 struct trap_case {
