@@ -8,6 +8,7 @@
 
 #include "libm_internal.h"
 #include "libm_tables.h"
+#include "rem_pio2m.h"
 
 // Internal to each unit that includes it: nothing here joins the symbol table.
 namespace {
@@ -108,13 +109,14 @@ inline int rem_pio2(double x, double& head, double& tail) {
     z = (z - chunks[0]) * two24;
     chunks[1] = static_cast<double>(static_cast<int>(z));
     chunks[2] = (z - chunks[1]) * two24;
-    int nx = 3;
-    if (chunks[2] == zero) {
-      nx = 2;
-      if (chunks[1] == zero) nx = 1;
-    }
     double y[2];
-    n = __libm__rem_pio2m(chunks, y, e0, nx, 2, __libm_TBL_ipio2_inf);
+    if (chunks[2] != zero) [[likely]] {
+      n = multi_precision::reduce_to_two_doubles<3>(chunks, y, e0);
+    } else if (chunks[1] != zero) {
+      n = multi_precision::reduce_to_two_doubles<2>(chunks, y, e0);
+    } else {
+      n = multi_precision::reduce_to_two_doubles<1>(chunks, y, e0);
+    }
     if (hx < 0) {
       head = -y[0];
       tail = -y[1];

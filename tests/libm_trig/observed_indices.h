@@ -1,4 +1,4 @@
-// Forced into a test build of libm/__rem_pio2m.cpp: the reduction reports
+// Forced into test builds of libm/__rem_pio2m.cpp and __rem_pio2.cpp: the reduction reports
 // every working-array and table index it reaches, so the tests can bound them.
 #pragma once
 

@@ -1,7 +1,8 @@
 // The multi-precision reduction's working arrays hold 20 entries and its table
 // 66: every index that __libm__rem_pio2 can make it use stays inside them. This
-// program links a build of the reduction that reports its indices (see
-// observed_indices.h) in place of the library's.
+// program links a build of the reduction (and of the specialised copy that
+// __libm__rem_pio2 inlines) that reports its indices (see observed_indices.h)
+// in place of the library's.
 #include "function_cases.h"
 #include "korvel_math.h"
 #include "mpfr_reference.h"
