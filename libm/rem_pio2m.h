@@ -65,7 +65,7 @@ inline double floor_of_nonnegative(double v) {
 // chunks from the table and adding terms while cancellation leaves too few
 // significant bits. Returns n modulo 8. Always inlined so that constant nx and
 // p fold into the loops of each caller.
-template <bool sse41 = false>
+template <bool sse41 = false, bool unrolled = false>
 __attribute__((always_inline)) inline int reduce(const double* x, double* y, int e0, int nx, int p, const int* ipio2) {
   double f[working_size];   // table chunks as doubles
   double q[working_size];   // chunk products, later the fraction's chunks as doubles
@@ -97,11 +97,13 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
   int n;
   int ih;
   double z;
-  for (;;) {
-    // Distil q[0 .. jz] into 24-bit integer chunks, carrying upward.
-    z = q[jz];
+  // One pass over q[0 .. top]; the specialised copies call it with top constant
+  // in the common case, so its loops unroll and iq stays in registers.
+  auto distil_and_round = [&](const int top) __attribute__((always_inline)) {
+    // Distil q[0 .. top] into 24-bit integer chunks, carrying upward.
+    z = q[top];
     #pragma GCC unroll 8
-    for (int i = 0, j = jz; j > 0; ++i, --j) {
+    for (int i = 0, j = top; j > 0; ++i, --j) {
       const double fw = truncated<sse41>(twon24 * z);
       iq[i] = static_cast<int>(z - two24 * fw);
       z = q[j - 1] + fw;
@@ -115,12 +117,12 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
     z = z - (sse41 ? rounded_toward_zero(z) : static_cast<double>(n));
     ih = 0;
     if (q0 > 0) {
-      const int b = iq[jz - 1] >> (24 - q0);
+      const int b = iq[top - 1] >> (24 - q0);
       n = n + b;
-      iq[jz - 1] = iq[jz - 1] - (b << (24 - q0));
-      ih = iq[jz - 1] >> (23 - q0);
+      iq[top - 1] = iq[top - 1] - (b << (24 - q0));
+      ih = iq[top - 1] >> (23 - q0);
     } else if (q0 == 0) {
-      ih = iq[jz - 1] >> 23;
+      ih = iq[top - 1] >> 23;
     } else if (z >= half) {
       ih = 2;
     }
@@ -129,7 +131,7 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
     if (ih > 0) {
       n = n + 1;
       int carry = 0;
-      for (int i = 0; i < jz; ++i) {
+      for (int i = 0; i < top; ++i) {
         const int c = iq[i];
         if (carry == 0) {
           if (c != 0) {
@@ -141,14 +143,22 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
         }
       }
       if (q0 == 1) {
-        iq[jz - 1] = iq[jz - 1] & 0x7fffff;
+        iq[top - 1] = iq[top - 1] & 0x7fffff;
       } else if (q0 == 2) {
-        iq[jz - 1] = iq[jz - 1] & 0x3fffff;
+        iq[top - 1] = iq[top - 1] & 0x3fffff;
       }
       if (ih == 2) {
         z = one - z;
         if (carry != 0) z = z - power_of_two(q0);
       }
+    }
+  };
+
+  for (;;) {
+    if (unrolled && jz == jk) {
+      distil_and_round(jk);
+    } else {
+      distil_and_round(jz);
     }
 
     // Too many leading bits cancelled: add terms and distil again.
@@ -192,69 +202,83 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
   }
   REM_PIO2M_OBSERVE_WORKING_INDEX(jz);
 
-  // Chunks to doubles, q[jz] the most significant.
-  double fw = power_of_two(q0);
-  #pragma GCC unroll 8
-  for (int i = jz; i >= 0; --i) {
-    q[i] = fw * static_cast<double>(iq[i]);
-    fw = fw * twon24;
-  }
+  // The rest on q[0 .. top]; constant top in the common cases of the copies.
+  auto finish = [&](const int top) __attribute__((always_inline)) {
+    // Chunks to doubles, q[top] the most significant.
+    double fw = power_of_two(q0);
+    #pragma GCC unroll 8
+    for (int i = top; i >= 0; --i) {
+      q[i] = fw * static_cast<double>(iq[i]);
+      fw = fw * twon24;
+    }
 
-  // Times pi/2: fq[0] the most significant.
-  for (int i = jz; i >= 0; --i) {
-    double s = zero;
-    for (int k = 0; k <= jk && k <= jz - i; ++k) s = s + pio2_inf[k] * q[i + k];
-    fq[jz - i] = s;
-  }
+    // Times pi/2: fq[0] the most significant.
+    #pragma GCC unroll 8
+    for (int i = top; i >= 0; --i) {
+      double s = zero;
+      #pragma GCC unroll 8
+      for (int k = 0; k <= (jk < top - i ? jk : top - i); ++k) s = s + pio2_inf[k] * q[i + k];
+      fq[top - i] = s;
+    }
 
-  // Compress into as many doubles as p asks for. jz >= jk >= 2 here (the
-  // re-computation leaves a nonzero chunk at or above jk), so every fq read is
-  // written above; the compiler cannot see that through the loops.
+    // Compress into as many doubles as p asks for. top >= jk >= 2 here (the
+    // re-computation leaves a nonzero chunk at or above jk), so every fq read is
+    // written above; the compiler cannot see that through the loops.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-  switch (p) {
-  case 0: {
-    double s = zero;
-    for (int i = jz; i >= 0; --i) s = s + fq[i];
-    y[0] = ih == 0 ? s : -s;
-    break;
-  }
-  case 1:
-  case 2: {
-    double s = zero;
-    for (int i = jz; i >= 0; --i) s = s + fq[i];
-    y[0] = ih == 0 ? s : -s;
-    s = fq[0] - s;
-    for (int i = 1; i <= jz; ++i) s = s + fq[i];
-    y[1] = ih == 0 ? s : -s;
-    break;
-  }
-  default: {
-    for (int i = jz; i > 0; --i) {
-      const double s = fq[i - 1] + fq[i];
-      fq[i] = fq[i] + (fq[i - 1] - s);
-      fq[i - 1] = s;
+    switch (p) {
+    case 0: {
+      double s = zero;
+      for (int i = top; i >= 0; --i) s = s + fq[i];
+      y[0] = ih == 0 ? s : -s;
+      break;
     }
-    for (int i = jz; i > 1; --i) {
-      const double s = fq[i - 1] + fq[i];
-      fq[i] = fq[i] + (fq[i - 1] - s);
-      fq[i - 1] = s;
+    case 1:
+    case 2: {
+      double s = zero;
+      #pragma GCC unroll 8
+      for (int i = top; i >= 0; --i) s = s + fq[i];
+      y[0] = ih == 0 ? s : -s;
+      s = fq[0] - s;
+      #pragma GCC unroll 8
+      for (int i = 1; i <= top; ++i) s = s + fq[i];
+      y[1] = ih == 0 ? s : -s;
+      break;
     }
-    double s = zero;
-    for (int i = jz; i >= 2; --i) s = s + fq[i];
-    if (ih == 0) {
-      y[0] = fq[0];
-      y[1] = fq[1];
-      y[2] = s;
-    } else {
-      y[0] = -fq[0];
-      y[1] = -fq[1];
-      y[2] = -s;
+    default: {
+      for (int i = top; i > 0; --i) {
+        const double s = fq[i - 1] + fq[i];
+        fq[i] = fq[i] + (fq[i - 1] - s);
+        fq[i - 1] = s;
+      }
+      for (int i = top; i > 1; --i) {
+        const double s = fq[i - 1] + fq[i];
+        fq[i] = fq[i] + (fq[i - 1] - s);
+        fq[i - 1] = s;
+      }
+      double s = zero;
+      for (int i = top; i >= 2; --i) s = s + fq[i];
+      if (ih == 0) {
+        y[0] = fq[0];
+        y[1] = fq[1];
+        y[2] = s;
+      } else {
+        y[0] = -fq[0];
+        y[1] = -fq[1];
+        y[2] = -s;
+      }
+      break;
     }
-    break;
-  }
-  }
+    }
 #pragma GCC diagnostic pop
+  };
+  if (unrolled && jz == jk) {
+    finish(jk);
+  } else if (unrolled && jz == jk + 1) {
+    finish(jk + 1);
+  } else {
+    finish(jz);
+  }
   return n & 7;
 }
 
@@ -262,7 +286,7 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
 // out, nx chunks in, truncations by roundsd where the processor has SSE4.1.
 template <int nx, bool sse41>
 __attribute__((noinline)) int reduce_to_two_doubles(const double* x, double* y, int e0, const int* ipio2) {
-  return reduce<sse41>(x, y, e0, nx, 2, ipio2);
+  return reduce<sse41, true>(x, y, e0, nx, 2, ipio2);
 }
 
 template <int nx>
