@@ -15,7 +15,6 @@ namespace {
 namespace reduction {
 constexpr double zero = double_from_bits(0x0000000000000000ULL);
 constexpr double half = double_from_bits(0x3FE0000000000000ULL);
-constexpr double two24 = double_from_bits(0x4170000000000000ULL);
 constexpr double invpio2 = double_from_bits(0x3FE45F306DC9C883ULL);
 // pi/2 in 33-bit pieces (products with n <= 2^20 are exact) and the rounded rests.
 constexpr double pio2_1 = double_from_bits(0x3FF921FB54400000ULL);
@@ -103,20 +102,9 @@ inline int rem_pio2(double x, double& head, double& tail) {
   } else {
     // 2^23 <= z < 2^24 after taking e0 off the exponent; three 24-bit chunks hold it.
     const std::int32_t e0 = (ix >> 20) - 1046;
-    double z = double_from_words(ix - (e0 << 20), lx);
-    double chunks[3];
-    chunks[0] = static_cast<double>(static_cast<int>(z));
-    z = (z - chunks[0]) * two24;
-    chunks[1] = static_cast<double>(static_cast<int>(z));
-    chunks[2] = (z - chunks[1]) * two24;
+    const double z = double_from_words(ix - (e0 << 20), lx);
     double y[2];
-    if (chunks[2] != zero) [[likely]] {
-      n = multi_precision::reduce_to_two_doubles<3>(chunks, y, e0);
-    } else if (chunks[1] != zero) {
-      n = multi_precision::reduce_to_two_doubles<2>(chunks, y, e0);
-    } else {
-      n = multi_precision::reduce_to_two_doubles<1>(chunks, y, e0);
-    }
+    n = multi_precision::reduce_to_two_doubles(z, e0, y);
     if (hx < 0) {
       head = -y[0];
       tail = -y[1];

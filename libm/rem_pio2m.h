@@ -282,18 +282,26 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
   return n & 7;
 }
 
-// The copies used by the inline reduction of sin, cos and tan: two doubles
-// out, nx chunks in, truncations by roundsd where the processor has SSE4.1.
-template <int nx, bool sse41>
-__attribute__((noinline)) int reduce_to_two_doubles(const double* x, double* y, int e0, const int* ipio2) {
-  return reduce<sse41, true>(x, y, e0, nx, 2, ipio2);
+// The copies used by the inline reduction of sin, cos and tan: z (2^23 <= z <
+// 2^24, X = z 2^e0) cut into one to three 24-bit chunks, two doubles out,
+// truncations by roundsd where the processor has SSE4.1.
+template <bool sse41>
+__attribute__((noinline)) int reduce_to_two_doubles(double z, int e0, double* y) {
+  double chunks[3];
+  chunks[0] = truncated<sse41>(z);
+  z = (z - chunks[0]) * two24;
+  chunks[1] = truncated<sse41>(z);
+  chunks[2] = (z - chunks[1]) * two24;
+  if (chunks[2] != zero) [[likely]]
+    return reduce<sse41, true>(chunks, y, e0, 3, 2, __libm_TBL_ipio2_inf);
+  if (chunks[1] != zero) return reduce<sse41, true>(chunks, y, e0, 2, 2, __libm_TBL_ipio2_inf);
+  return reduce<sse41, true>(chunks, y, e0, 1, 2, __libm_TBL_ipio2_inf);
 }
 
-template <int nx>
-inline int reduce_to_two_doubles(const double* x, double* y, int e0) {
+inline int reduce_to_two_doubles(double z, int e0, double* y) {
   if (__builtin_cpu_supports("sse4.1")) [[likely]]
-    return reduce_to_two_doubles<nx, true>(x, y, e0, __libm_TBL_ipio2_inf);
-  return reduce_to_two_doubles<nx, false>(x, y, e0, __libm_TBL_ipio2_inf);
+    return reduce_to_two_doubles<true>(z, e0, y);
+  return reduce_to_two_doubles<false>(z, e0, y);
 }
 
 }  // namespace multi_precision

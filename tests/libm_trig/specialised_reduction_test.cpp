@@ -1,8 +1,8 @@
-// The copy of the multi-precision reduction that sin, cos and tan inline is
-// specialised to two doubles out and one to three chunks in, with truncations
-// by roundsd where the processor has SSE4.1. Both instruction paths must give
-// the exported general reduction's bits exactly, on the chunks the entry
-// function makes from huge arguments, the hardest cancellations included.
+// The copy of the multi-precision reduction that sin, cos and tan inline cuts
+// the argument into one to three chunks itself and gives two doubles, with
+// truncations by roundsd where the processor has SSE4.1. Both instruction paths
+// must give the exported general reduction's bits exactly, on the chunks the
+// entry function made for it before, the hardest cancellations included.
 #include "function_cases.h"
 #include "korvel_math.h"
 #include "mpfr_reference.h"
@@ -22,7 +22,7 @@ struct chunked_argument {
   int nx;
 };
 
-// |x| >= 2^20 pi/2 cut as the entry function cuts it: 2^23 <= z < 2^24 after
+// |x| >= 2^20 pi/2 cut as the entry function used to cut it: 2^23 <= z < 2^24 after
 // taking e0 off the exponent, then 24-bit chunks, trailing zero chunks dropped.
 chunked_argument chunked(double x) {
   chunked_argument a;
@@ -39,18 +39,6 @@ chunked_argument chunked(double x) {
   return a;
 }
 
-template <bool sse41>
-int specialised(const chunked_argument& a, double* y) {
-  switch (a.nx) {
-  case 3:
-    return multi_precision::reduce_to_two_doubles<3, sse41>(a.chunks, y, a.e0, __libm_TBL_ipio2_inf);
-  case 2:
-    return multi_precision::reduce_to_two_doubles<2, sse41>(a.chunks, y, a.e0, __libm_TBL_ipio2_inf);
-  default:
-    return multi_precision::reduce_to_two_doubles<1, sse41>(a.chunks, y, a.e0, __libm_TBL_ipio2_inf);
-  }
-}
-
 // Number of arguments whose result differs from the general reduction's.
 template <bool sse41>
 int mismatches(const std::vector<double>& xs) {
@@ -60,7 +48,8 @@ int mismatches(const std::vector<double>& xs) {
     double general[2];
     double copy[2];
     const int n_general = __libm__rem_pio2m(a.chunks, general, a.e0, a.nx, 2, __libm_TBL_ipio2_inf);
-    const int n_copy = specialised<sse41>(a, copy);
+    const double z = std::ldexp(std::fabs(x), -a.e0);
+    const int n_copy = multi_precision::reduce_to_two_doubles<sse41>(z, a.e0, copy);
     if (n_copy != n_general || to_bits(copy[0]) != to_bits(general[0]) || to_bits(copy[1]) != to_bits(general[1]))
       ++count;
   }
