@@ -44,6 +44,22 @@ inline double ieee_sqrt(double x) {
 // Keeps 24 significant bits: the conversion to float rounds to nearest.
 inline double to_single(double x) { return static_cast<double>(static_cast<float>(x)); }
 
+// Integer operations on the pattern of a double in its vector register: the
+// value goes on to floating-point operations without a round trip through the
+// general registers.
+inline double pattern_and(double x, std::uint64_t mask) {
+  asm("andpd %1, %0" : "+x"(x) : "x"(double_from_bits(mask)));
+  return x;
+}
+inline double pattern_or(double x, std::uint64_t bits) {
+  asm("orpd %1, %0" : "+x"(x) : "x"(double_from_bits(bits)));
+  return x;
+}
+inline double pattern_add(double x, std::uint64_t addend) {
+  asm("paddq %1, %0" : "+x"(x) : "x"(double_from_bits(addend)));
+  return x;
+}
+
 // 0/0, kept for its invalid flag and for the trap when that is enabled.
 inline void raise_invalid() {
   volatile double divisor = zero;
@@ -83,10 +99,11 @@ inline void raise_invalid() {
   }
   // x = 2^n * m, m in [1, 2) rounded to u on the grid of 1/128; a carry to
   // u = 2 raises n and wraps j to 0, so n + hi[j] stays right.
-  double m = with_high_word(x, (hx & 0x000fffff) | 0x3ff00000);
-  std::int32_t rounded = high_word(m) + 0x1000;
-  double u = double_from_words(rounded & static_cast<std::int32_t>(0xffffe000), 0);
-  int j = (rounded >> 13) & 127;
+  // m and u are formed in the vector register from x's pattern; j and n
+  // from its high word.
+  double m = pattern_or(pattern_and(x, 0x000fffffffffffffULL), 0x3ff0000000000000ULL);
+  double u = pattern_and(pattern_add(m, 0x0000100000000000ULL), 0xffffe00000000000ULL);
+  int j = ((((hx & 0x000fffff) | 0x3ff00000) + 0x1000) >> 13) & 127;
   n += (hx + 0x1000) >> 20;
 
   double f = m - u;
@@ -188,7 +205,8 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
     // At z = 1024 with a tail that rounds away, r = 1 and the exponent
     // would reach the infinity pattern: that is the overflow of z >= 1024.
     if ((hr >> 20) + m >= 0x7ff) return report_overflow(x, y);
-    r = with_high_word(r, hr + m * 0x00100000);
+    // hr + m·2^20 in the high word, the low word unchanged.
+    r = pattern_add(r, static_cast<std::uint64_t>(static_cast<std::int64_t>(m)) << 52);
   } else {
     int e = (hr >> 20) + m;
     if (e > 0) {
