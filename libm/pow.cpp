@@ -44,22 +44,6 @@ inline double ieee_sqrt(double x) {
 // Keeps 24 significant bits: the conversion to float rounds to nearest.
 inline double to_single(double x) { return static_cast<double>(static_cast<float>(x)); }
 
-// Integer operations on the pattern of a double in its vector register: the
-// value goes on to floating-point operations without a round trip through the
-// general registers.
-inline double pattern_and(double x, std::uint64_t mask) {
-  asm("andpd %1, %0" : "+x"(x) : "x"(double_from_bits(mask)));
-  return x;
-}
-inline double pattern_or(double x, std::uint64_t bits) {
-  asm("orpd %1, %0" : "+x"(x) : "x"(double_from_bits(bits)));
-  return x;
-}
-inline double pattern_add(double x, std::uint64_t addend) {
-  asm("paddq %1, %0" : "+x"(x) : "x"(double_from_bits(addend)));
-  return x;
-}
-
 // 0/0, kept for its invalid flag and for the trap when that is enabled.
 inline void raise_invalid() {
   volatile double divisor = zero;
