@@ -55,11 +55,10 @@ inline double series_in_s(double s) {
 
 extern "C" double __log(double x) noexcept {
   std::int32_t hx = high_word(x);
-  // Ranges by unsigned differences, the general one first: for arguments
-  // spread over the exponents the tests then go the same way every time.
+  // Ranges by unsigned differences, one test each: arguments spread over the
+  // exponents take the same branches every time instead of splitting at 1.
   const bool table_range = static_cast<std::uint32_t>(hx) - 0x3fb80000u < 0x40378000u - 0x3fb80000u;
   const bool normal = static_cast<std::uint32_t>(hx) - 0x00100000u < 0x7ff00000u - 0x00100000u;
-  if (normal && !table_range) return general_path(x, hx, 0);
   if (table_range) {
     if (static_cast<std::uint32_t>(hx) - 0x3fee0f8fu < 0x3ff10842u - 0x3fee0f8fu) {
       std::uint32_t lx = low_word(x);
@@ -80,6 +79,7 @@ extern "C" double __log(double x) noexcept {
     }
     return table_path(x, hx);
   }
+  if (normal) return general_path(x, hx, 0);
   if (hx >= 0x7ff00000) return x + x;  // +inf, NaNs with the sign bit clear
 
   // Zero, negative and subnormal x.
