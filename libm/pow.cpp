@@ -162,12 +162,15 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
     p_l = y * t2;
   }
   double z = p_h + p_l;
-  std::int32_t hz = high_word(z);
-  if (hz >= 0x40900000) {
-    if (!(hz == 0x40900000 && low_word(z) == 0 && (p_h - z) + p_l < zero)) return report_overflow(x, y);
-  } else if ((hz & 0x7fffffff) >= 0x4090cc00) {
-    if (!(hz == static_cast<std::int32_t>(0xc090cc00) && low_word(z) == 0 && (p_h - z) + p_l > zero))
-      return report_underflow(x, y);
+  // |z| >= 1024 covers both ends (z >= 1024, |z| >= 1075) in one test.
+  if ((double_bits(z) & 0x7fffffffffffffffULL) >= 0x4090000000000000ULL) [[unlikely]] {
+    std::int32_t hz = high_word(z);
+    if (hz >= 0x40900000) {
+      if (!(hz == 0x40900000 && low_word(z) == 0 && (p_h - z) + p_l < zero)) return report_overflow(x, y);
+    } else if ((hz & 0x7fffffff) >= 0x4090cc00) {
+      if (!(hz == static_cast<std::int32_t>(0xc090cc00) && low_word(z) == 0 && (p_h - z) + p_l > zero))
+        return report_underflow(x, y);
+    }
   }
 
   // n = 64 z rounded half away from zero; the sign of z is that of y times
@@ -183,15 +186,20 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
               (__libm_TBL_exp2_hi[j] * t) * (E1 + t * (E2 + t * (E3 + t * (E4 + t * E5))))) +
              __libm_TBL_exp2_hi[j];
 
-  // r * 2^m.
-  std::int32_t hr = high_word(r);
-  if (m >= -1021) {
-    // At z = 1024 with a tail that rounds away, r = 1 and the exponent
-    // would reach the infinity pattern: that is the overflow of z >= 1024.
-    if ((hr >> 20) + m >= 0x7ff) return report_overflow(x, y);
+  // r * 2^m. r = 2^(j/64 + t) with |t| about 1/128 is below 2, so its
+  // exponent field hr >> 20 is at most 0x3ff (0x400 would still do): for
+  // -1021 <= m < 0x3ff the sum stays below the infinity pattern 0x7ff and
+  // r need not be looked at.
+  if (static_cast<std::uint32_t>(m + 1021) < 0x3ff + 1021) [[likely]] {
     // hr + m·2^20 in the high word, the low word unchanged.
     r = pattern_add(r, static_cast<std::uint64_t>(static_cast<std::int64_t>(m)) << 52);
+  } else if (m >= -1021) {
+    // At z = 1024 with a tail that rounds away, r = 1 and the exponent
+    // would reach the infinity pattern: that is the overflow of z >= 1024.
+    if ((high_word(r) >> 20) + m >= 0x7ff) return report_overflow(x, y);
+    r = pattern_add(r, static_cast<std::uint64_t>(static_cast<std::int64_t>(m)) << 52);
   } else {
+    std::int32_t hr = high_word(r);
     int e = (hr >> 20) + m;
     if (e > 0) {
       r = with_high_word(r, (hr & 0x000fffff) | (e << 20));
