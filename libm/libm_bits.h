@@ -33,3 +33,17 @@ inline double pattern_add(double x, std::uint64_t addend) {
   asm("paddq %1, %0" : "+x"(x) : "x"(double_from_bits(addend)));
   return x;
 }
+
+// v truncated to an int32 (*n) and back to a double, for |v| < 2^31: the
+// packed conversions keep it in the vector register. The upper lane is
+// cleared first, and 0.0 converts exactly, so the flags are those of the
+// scalar conversions of v.
+inline double truncate_in_register(double v, std::int32_t* n) {
+  double d;
+  asm("movq %[v], %[v]\n\t"
+      "cvttpd2dq %[v], %[v]\n\t"
+      "movd %[v], %[n]\n\t"
+      "cvtdq2pd %[v], %[d]"
+      : [d] "=x"(d), [n] "=r"(*n), [v] "+x"(v));
+  return d;
+}

@@ -178,10 +178,11 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
   // subtracting half, so the sign goes onto half without a branch.
   std::uint64_t z_sign = static_cast<std::uint64_t>(static_cast<std::uint32_t>(hy ^ (ix - 0x3ff00000)) >> 31) << 63;
   double signed_half = double_from_bits(double_bits(half) | z_sign);
-  int n = static_cast<int>(sixty_four * z + signed_half);
+  std::int32_t n;
+  double dn = truncate_in_register(sixty_four * z + signed_half, &n);
   int j = n & 63;
   int m = n >> 6;
-  double t = p_l - (static_cast<double>(n) * one_sixty_fourth - p_h);
+  double t = p_l - (dn * one_sixty_fourth - p_h);
   double r = (__libm_TBL_exp2_lo[j] +
               (__libm_TBL_exp2_hi[j] * t) * (E1 + t * (E2 + t * (E3 + t * (E4 + t * E5))))) +
              __libm_TBL_exp2_hi[j];
