@@ -75,8 +75,8 @@ extern "C" double __exp(double x) noexcept {
     double signed_half = pattern_or(pattern_and(x, 0x8000000000000000ULL), double_bits(half));
     double t = x * invln2_32 + signed_half;
     // Truncation of t: n is x·32/ln 2 rounded half away from zero.
-    std::int32_t n = static_cast<std::int32_t>(t);
-    double dn = static_cast<double>(n);
+    std::int32_t n;
+    double dn = truncate_in_register(t, &n);
     r = (x - dn * ln2_32hi) - dn * ln2_32lo;
     j = n & 31;
     m = n >> 5;
