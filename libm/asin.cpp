@@ -68,15 +68,17 @@ extern "C" double __asin(double x) noexcept {
   if (ix >= 0x3fef3333) {
     r = pio2_hi - (2.0 * (s + s * rational(t)) - pio2_lo);
   } else {
-    // w*w is exact; c carries what w leaves out of sqrt(t).
-    double w = with_low_word(s, 0);
+    // w*w is exact; c carries what w leaves out of sqrt(t). The low word is
+    // cleared in the vector register.
+    double w = pattern_and(s, 0xffffffff00000000ULL);
     double c = (t - w * w) / (s + w);
     double p = 2.0 * s * rational(t) - (pio2_lo - 2.0 * c);
     double q = pio4_hi - 2.0 * w;
     r = pio4_hi - (p - q);
   }
-  // r > 0: taking x's sign is -r for negative x, without a branch on a random sign.
-  return __builtin_copysign(r, x);
+  // r > 0: or-ing in x's sign bit (taken from x while r is computed) gives -r
+  // for negative x, without a branch on a random sign.
+  return pattern_or(r, double_bits(pattern_and(x, 0x8000000000000000ULL)));
 }
 
 LIBM_WEAK_ALIAS(asin, __asin);

@@ -30,9 +30,9 @@ inline double series_in_s(double s) {
 }
 
 // 0.09375 <= x < 23.5: y is x rounded to five fraction bits (ties up), one of
-// the table's points.
-double table_path(double x, std::int32_t hx) {
-  double y = double_from_words((hx + 0x4000) & static_cast<std::int32_t>(0xffff8000), 0);
+// the table's points, formed on x's pattern.
+[[gnu::always_inline]] inline double table_path(double x, std::int32_t hx) {
+  double y = pattern_and(pattern_add(x, 0x0000400000000000ULL), 0xffff800000000000ULL);
   std::int32_t k = (hx - 0x3fb7c000) >> 15;
   double s = (x - y) / (x + y);
   return __libm_TBL_log_hi[k] + (__libm_TBL_log_lo[k] + series_in_s(s));
@@ -40,12 +40,13 @@ double table_path(double x, std::int32_t hx) {
 
 // Positive finite x = 2^n·m, 1 <= m < 2; m rounding up to 2 carries into n.
 // `n` holds the exponent already taken out by scaling.
-double general_path(double x, std::int32_t hx, std::int32_t n) {
+// m and y are formed on the patterns, n and j from the high word.
+[[gnu::always_inline]] inline double general_path(double x, std::int32_t hx, std::int32_t n) {
   n += ((hx + 0x4000) >> 20) - 1023;
-  double m = with_high_word(x, (hx & 0x000fffff) | 0x3ff00000);
-  std::int32_t hm = high_word(m);
+  double m = pattern_or(pattern_and(x, 0x000fffffffffffffULL), 0x3ff0000000000000ULL);
+  std::int32_t hm = (hx & 0x000fffff) | 0x3ff00000;
   std::int32_t j = ((hm + 0x4000) >> 15) & 31;
-  double y = double_from_words((hm + 0x4000) & static_cast<std::int32_t>(0xffff8000), 0);
+  double y = pattern_and(pattern_add(m, 0x0000400000000000ULL), 0xffff800000000000ULL);
   double s = (m - y) / (m + y);
   double dn = static_cast<double>(n);
   return (log_tbl32[j] + (series_in_s(s) + dn * ln2lo)) + dn * ln2hi;
@@ -54,10 +55,13 @@ double general_path(double x, std::int32_t hx, std::int32_t n) {
 
 extern "C" double __log(double x) noexcept {
   std::int32_t hx = high_word(x);
-  std::uint32_t lx = low_word(x);
-
-  if (hx > 0x3fee0f8e) {
-    if (hx < 0x3ff10842) {
+  // Ranges by unsigned differences, one test each: arguments spread over the
+  // exponents take the same branches every time instead of splitting at 1.
+  const bool table_range = static_cast<std::uint32_t>(hx) - 0x3fb80000u < 0x40378000u - 0x3fb80000u;
+  const bool normal = static_cast<std::uint32_t>(hx) - 0x00100000u < 0x7ff00000u - 0x00100000u;
+  if (table_range) {
+    if (static_cast<std::uint32_t>(hx) - 0x3fee0f8fu < 0x3ff10842u - 0x3fee0f8fu) {
+      std::uint32_t lx = low_word(x);
       double f = x - one;
       if (((hx + 4) & ~7) == 0x3ff00000) {
         if (hx == 0x3ff00000 && lx == 0) return zero;
@@ -73,13 +77,13 @@ extern "C" double __log(double x) noexcept {
       }
       return f - s * (f - R);
     }
-    if (hx < 0x40378000) return table_path(x, hx);
-    if (hx < 0x7ff00000) return general_path(x, hx, 0);
-    return x + x;  // +inf, NaNs with the sign bit clear
+    return table_path(x, hx);
   }
-  if (hx >= 0x3fb80000) return table_path(x, hx);
-  if (hx >= 0x00100000) return general_path(x, hx, 0);
+  if (normal) return general_path(x, hx, 0);
+  if (hx >= 0x7ff00000) return x + x;  // +inf, NaNs with the sign bit clear
 
+  // Zero, negative and subnormal x.
+  std::uint32_t lx = low_word(x);
   if (((hx & 0x7fffffff) | static_cast<std::int32_t>(lx)) == 0) return __libm_SVID_libm_err(x, x, 16);
   if (hx < 0) {
     if (static_cast<std::uint32_t>(hx) >= 0xfff00000) return x - x;  // -inf, NaNs with the sign bit set

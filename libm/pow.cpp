@@ -52,7 +52,7 @@ inline void raise_invalid() {
 }
 
 // log2 of a positive finite x as head (24 significant bits) + *tail.
-double log2_x(double x, double* tail) {
+[[gnu::always_inline]] inline double log2_x(double x, double* tail) {
   std::int32_t hx = high_word(x);
   if (hx >= 0x3fef03f1 && hx < 0x3ff08208) {
     if (hx == 0x3ff00000 && low_word(x) == 0) {
@@ -83,10 +83,11 @@ double log2_x(double x, double* tail) {
   }
   // x = 2^n * m, m in [1, 2) rounded to u on the grid of 1/128; a carry to
   // u = 2 raises n and wraps j to 0, so n + hi[j] stays right.
-  double m = with_high_word(x, (hx & 0x000fffff) | 0x3ff00000);
-  std::int32_t rounded = high_word(m) + 0x1000;
-  double u = double_from_words(rounded & static_cast<std::int32_t>(0xffffe000), 0);
-  int j = (rounded >> 13) & 127;
+  // m and u are formed in the vector register from x's pattern; j and n
+  // from its high word.
+  double m = pattern_or(pattern_and(x, 0x000fffffffffffffULL), 0x3ff0000000000000ULL);
+  double u = pattern_and(pattern_add(m, 0x0000100000000000ULL), 0xffffe00000000000ULL);
+  int j = ((((hx & 0x000fffff) | 0x3ff00000) + 0x1000) >> 13) & 127;
   n += (hx + 0x1000) >> 20;
 
   double f = m - u;
@@ -120,18 +121,103 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
   return 0;
 }
 
-double report_overflow(double x, double y) {
+// The error paths are out of line and reached by tail calls, so the general
+// path needs no stack frame.
+[[gnu::noinline, gnu::cold]] double report_overflow(double x, double y) {
   __libm_fe_overflow(one);
   return __libm_SVID_libm_err(x, y, 21);
 }
 
-double report_underflow(double x, double y) {
+[[gnu::noinline, gnu::cold]] double report_underflow(double x, double y) {
   __libm_fe_underflow(one);
   return __libm_SVID_libm_err(x, y, 22);
 }
-}  // namespace
 
-extern "C" double __pow(double x, double y) noexcept {
+[[gnu::noinline, gnu::cold]] double report_invalid(double x, double y) {
+  raise_invalid();
+  return __libm_SVID_libm_err(x, y, 24);
+}
+
+[[gnu::noinline, gnu::cold]] double underflow_to_zero() { return __libm_fe_underflow(one); }
+
+// x^y for finite non-zero x and finite non-zero y once the special operands
+// are settled; ax = |x|, and `negate` gives the result the sign of a negative
+// x raised to an odd integer.
+[[gnu::always_inline]] inline double finite_power(double x, double y, double ax, std::int32_t ix, std::int32_t hy,
+                                                  std::int32_t iy, std::uint32_t ly, bool negate) {
+  // z = y * log2|x| as p_h + p_l with p_h exact: y is cut to 24 bits when
+  // its product with the 24-bit head would not be exact otherwise.
+  double t2;
+  double t1 = log2_x(ax, &t2);
+  double p_h;
+  double p_l;
+  if ((ly & 0x07ffffff) != 0 && iy < 0x47e00000) {
+    double y1 = to_single(y);
+    double y2 = y - y1;
+    p_h = y1 * t1;
+    double y_t2 = y * t2;
+    p_l = y2 * t1 + y_t2;
+  } else {
+    p_h = y * t1;
+    p_l = y * t2;
+  }
+  double z = p_h + p_l;
+  // |z| >= 1024 covers both ends (z >= 1024, |z| >= 1075) in one test.
+  if ((double_bits(z) & 0x7fffffffffffffffULL) >= 0x4090000000000000ULL) [[unlikely]] {
+    std::int32_t hz = high_word(z);
+    if (hz >= 0x40900000) {
+      if (!(hz == 0x40900000 && low_word(z) == 0 && (p_h - z) + p_l < zero)) return report_overflow(x, y);
+    } else if ((hz & 0x7fffffff) >= 0x4090cc00) {
+      if (!(hz == static_cast<std::int32_t>(0xc090cc00) && low_word(z) == 0 && (p_h - z) + p_l > zero))
+        return report_underflow(x, y);
+    }
+  }
+
+  // n = 64 z rounded half away from zero; the sign of z is that of y times
+  // the sign of log2|x|, known without looking at z. Adding -half is
+  // subtracting half, so the sign goes onto half without a branch.
+  std::uint64_t z_sign = static_cast<std::uint64_t>(static_cast<std::uint32_t>(hy ^ (ix - 0x3ff00000)) >> 31) << 63;
+  double signed_half = double_from_bits(double_bits(half) | z_sign);
+  std::int32_t n;
+  double dn = truncate_in_register(sixty_four * z + signed_half, &n);
+  int j = n & 63;
+  int m = n >> 6;
+  double t = p_l - (dn * one_sixty_fourth - p_h);
+  double r = (__libm_TBL_exp2_lo[j] +
+              (__libm_TBL_exp2_hi[j] * t) * (E1 + t * (E2 + t * (E3 + t * (E4 + t * E5))))) +
+             __libm_TBL_exp2_hi[j];
+
+  // r * 2^m. r = 2^(j/64 + t) with |t| about 1/128 is below 2, so its
+  // exponent field hr >> 20 is at most 0x3ff (0x400 would still do): for
+  // -1021 <= m < 0x3ff the sum stays below the infinity pattern 0x7ff and
+  // r need not be looked at.
+  if (static_cast<std::uint32_t>(m + 1021) < 0x3ff + 1021) [[likely]] {
+    // hr + m·2^20 in the high word, the low word unchanged.
+    r = pattern_add(r, static_cast<std::uint64_t>(static_cast<std::int64_t>(m)) << 52);
+  } else if (m >= -1021) {
+    // At z = 1024 with a tail that rounds away, r = 1 and the exponent
+    // would reach the infinity pattern: that is the overflow of z >= 1024.
+    if ((high_word(r) >> 20) + m >= 0x7ff) return report_overflow(x, y);
+    r = pattern_add(r, static_cast<std::uint64_t>(static_cast<std::int64_t>(m)) << 52);
+  } else {
+    std::int32_t hr = high_word(r);
+    int e = (hr >> 20) + m;
+    if (e > 0) {
+      r = with_high_word(r, (hr & 0x000fffff) | (e << 20));
+    } else if (e >= -52) {
+      // One rounding into the subnormal range.
+      r = with_high_word(r, (hr & 0x000fffff) | ((e + 54) << 20)) * twom54;
+    } else {
+      r = underflow_to_zero();
+    }
+  }
+
+  return negate ? -r : r;
+}
+
+// Zero, infinite and NaN operands, a negative, zero, unit or infinite x, and
+// y with a zero low word (the integers and halves checked by their patterns).
+[[gnu::noinline]] double pow_special_operands(double x, double y) {
   std::int32_t hx = high_word(x);
   std::uint32_t lx = low_word(x);
   std::int32_t hy = high_word(y);
@@ -172,77 +258,30 @@ extern "C" double __pow(double x, double y) noexcept {
       z = one / z;
     }
     if (x_negative) {
-      if (ix == 0x3ff00000 && ykind == 0) {
-        raise_invalid();
-        return __libm_SVID_libm_err(x, y, 24);
-      }
+      if (ix == 0x3ff00000 && ykind == 0) return report_invalid(x, y);
       if (ykind == 1) return -z;
     }
     return z;
   }
 
-  if (x_negative && ykind == 0) {
-    raise_invalid();
-    return __libm_SVID_libm_err(x, y, 24);
-  }
+  if (x_negative && ykind == 0) return report_invalid(x, y);
 
-  // z = y * log2|x| as p_h + p_l with p_h exact: y is cut to 24 bits when
-  // its product with the 24-bit head would not be exact otherwise.
-  double t2;
-  double t1 = log2_x(with_high_word(x, ix), &t2);
-  double p_h;
-  double p_l;
-  if ((ly & 0x07ffffff) != 0 && iy < 0x47e00000) {
-    double y1 = to_single(y);
-    double y2 = y - y1;
-    p_h = y1 * t1;
-    double y_t2 = y * t2;
-    p_l = y2 * t1 + y_t2;
-  } else {
-    p_h = y * t1;
-    p_l = y * t2;
-  }
-  double z = p_h + p_l;
-  std::int32_t hz = high_word(z);
-  if (hz >= 0x40900000) {
-    if (!(hz == 0x40900000 && low_word(z) == 0 && (p_h - z) + p_l < zero)) return report_overflow(x, y);
-  } else if ((hz & 0x7fffffff) >= 0x4090cc00) {
-    if (!(hz == static_cast<std::int32_t>(0xc090cc00) && low_word(z) == 0 && (p_h - z) + p_l > zero))
-      return report_underflow(x, y);
-  }
+  return finite_power(x, y, with_high_word(x, ix), ix, hy, iy, ly, x_negative && ykind == 1);
+}
 
-  // n = 64 z rounded half away from zero; the sign of z is that of y times
-  // the sign of log2|x|, known without looking at z.
-  const bool z_positive = (hy ^ (ix - 0x3ff00000)) >= 0;
-  int n = z_positive ? static_cast<int>(sixty_four * z + half) : static_cast<int>(sixty_four * z - half);
-  int j = n & 63;
-  int m = n >> 6;
-  double t = p_l - (static_cast<double>(n) * one_sixty_fourth - p_h);
-  double r = (__libm_TBL_exp2_lo[j] +
-              (__libm_TBL_exp2_hi[j] * t) * (E1 + t * (E2 + t * (E3 + t * (E4 + t * E5))))) +
-             __libm_TBL_exp2_hi[j];
+}  // namespace
 
-  // r * 2^m.
-  std::int32_t hr = high_word(r);
-  if (m >= -1021) {
-    // At z = 1024 with a tail that rounds away, r = 1 and the exponent
-    // would reach the infinity pattern: that is the overflow of z >= 1024.
-    if ((hr >> 20) + m >= 0x7ff) return report_overflow(x, y);
-    r = with_high_word(r, hr + m * 0x00100000);
-  } else {
-    int e = (hr >> 20) + m;
-    if (e > 0) {
-      r = with_high_word(r, (hr & 0x000fffff) | (e << 20));
-    } else if (e >= -52) {
-      // One rounding into the subnormal range.
-      r = with_high_word(r, (hr & 0x000fffff) | ((e + 54) << 20)) * twom54;
-    } else {
-      r = __libm_fe_underflow(one);
-    }
+extern "C" double __pow(double x, double y) noexcept {
+  // The common case first: x positive, finite and not 1, y finite with a
+  // non-zero low word (so neither zero nor one of the patterns settled apart).
+  std::uint64_t bx = double_bits(x);
+  std::uint64_t by = double_bits(y);
+  if (bx - 1 < 0x7fefffffffffffffULL && bx != double_bits(one) && low_word(y) != 0 &&
+      (by & 0x7fffffffffffffffULL) < 0x7ff0000000000000ULL) [[likely]] {
+    std::int32_t hy = high_word(y);
+    return finite_power(x, y, x, high_word(x), hy, hy & 0x7fffffff, low_word(y), false);
   }
-
-  if (x_negative && ykind == 1) return -r;
-  return r;
+  return pow_special_operands(x, y);
 }
 
 LIBM_WEAK_ALIAS(pow, __pow);
