@@ -25,14 +25,6 @@ inline double rational(double t) {
   double q = one + t * (Q1 + t * (Q2 + t * (Q3 + t * Q4)));
   return p / q;
 }
-
-// One sqrtsd, as __sqrt uses: the exported sqrt would add a call and its error
-// checks. In place, because sqrtsd keeps the upper half of its destination: a
-// separate destination register would wait for whatever last wrote it.
-inline double ieee_sqrt(double x) {
-  asm("sqrtsd %0, %0" : "+x"(x));
-  return x;
-}
 }  // namespace
 
 extern "C" double __acos(double x) noexcept {
@@ -55,13 +47,13 @@ extern "C" double __acos(double x) noexcept {
   }
   if (hx < 0) {
     double z = (one + x) * 0.5;
-    double s = ieee_sqrt(z);
+    double s = hardware_sqrt(z);
     double w = rational(z) * s - pio2_lo;
     return PI - 2.0 * (s + w);
   }
   // d*d is exact; c carries what d leaves out of sqrt(z).
   double z = (one - x) * 0.5;
-  double s = ieee_sqrt(z);
+  double s = hardware_sqrt(z);
   double d = with_low_word(s, 0);
   double c = (z - d * d) / (s + d);
   double w = rational(z) * s + c;

@@ -26,17 +26,6 @@ inline double rational(double t) {
   double q = one + t * (Q1 + t * (Q2 + t * (Q3 + t * Q4)));
   return p / q;
 }
-
-// One sqrtsd, as __sqrt uses: the exported sqrt would add a call and its error
-// checks. In place, because sqrtsd keeps the upper half of its destination: a
-// separate destination register would wait for whatever last wrote it.
-inline double ieee_sqrt(double x) {
-  asm("sqrtsd %0, %0" : "+x"(x));
-  return x;
-}
-
-// Evaluates an operation kept only for the exception flag it raises.
-inline void raise_flags_of(double value) { asm volatile("" : : "x"(value)); }
 }  // namespace
 
 extern "C" double __asin(double x) noexcept {
@@ -53,7 +42,7 @@ extern "C" double __asin(double x) noexcept {
   }
   if (ix < 0x3e400000) {
     // asin(x) rounds to x; the sum raises inexact for every non-zero x.
-    raise_flags_of(huge + x);
+    keep_for_flags(huge + x);
     return x;
   }
   if (ix < 0x3fe00000) {
@@ -63,7 +52,7 @@ extern "C" double __asin(double x) noexcept {
 
   // |x| and the sign by the vector unit's masks, not a trip through the integer registers.
   double t = (one - __builtin_fabs(x)) * 0.5;
-  double s = ieee_sqrt(t);
+  double s = hardware_sqrt(t);
   double r;
   if (ix >= 0x3fef3333) {
     r = pio2_hi - (2.0 * (s + s * rational(t)) - pio2_lo);

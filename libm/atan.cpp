@@ -18,9 +18,6 @@ constexpr double q3 = double_from_bits(0xbfc2476059d3fc13ULL);
 constexpr double pio2hi = double_from_bits(0x3ff921fb54442d18ULL);
 constexpr double pio2lo = double_from_bits(0x3c91a62633145c07ULL);
 constexpr double big = double_from_bits(0x479e17b84357691bULL);
-
-// Evaluates an operation kept only for the exception flag it raises.
-inline void raise_flags_of(double value) { asm volatile("" : : "x"(value)); }
 }  // namespace
 
 extern "C" double __atan(double x) noexcept {
@@ -30,7 +27,7 @@ extern "C" double __atan(double x) noexcept {
   if (ix < 0x3f500000) {
     if (ix < 0x3e300000) {
       // atan(x) rounds to x; the sum raises inexact for every non-zero x.
-      raise_flags_of(x + big);
+      keep_for_flags(x + big);
       return x;
     }
     double z = x * x;

@@ -24,6 +24,17 @@ inline constexpr unsigned LIBM_FE_ALL = 0x3d;
 
 #define LIBM_INTERNAL __attribute__((visibility("hidden")))
 
+// The correctly rounded IEEE square root as one sqrtsd, never the exported
+// sqrt with its error path. In place, because sqrtsd keeps the upper half of
+// its destination: a separate destination would wait for its last writer.
+inline double hardware_sqrt(double x) {
+  asm("sqrtsd %0, %0" : "+x"(x));
+  return x;
+}
+
+// Keeps an operation whose value is unused alive for the exception flag it raises.
+inline void keep_for_flags(double value) { asm volatile("" : : "x"(value)); }
+
 // Exceptions whose trap is enabled in the SSE unit or the x87 unit (feenableexcept
 // sets both). Reads only.
 LIBM_INTERNAL unsigned __libm_fe_enabled_traps() noexcept;

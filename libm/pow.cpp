@@ -34,12 +34,6 @@ constexpr double twom54 = double_from_bits(0x3c90000000000000ULL);
 
 constexpr std::int32_t sign_bit = static_cast<std::int32_t>(0x80000000);
 
-// One sqrtsd: the correctly rounded root without the exported sqrt's error path.
-inline double ieee_sqrt(double x) {
-  double r;
-  asm("sqrtsd %1, %0" : "=x"(r) : "x"(x));
-  return r;
-}
 
 // Keeps 24 significant bits: the conversion to float rounds to nearest.
 inline double to_single(double x) { return static_cast<double>(static_cast<float>(x)); }
@@ -248,7 +242,7 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
     }
     if (hy == 0x40000000) return x * x;
     if (hy == 0x3fe00000 && hx >= 0 && hx < 0x7ff00000 && (static_cast<std::uint32_t>(hx) | lx) != 0)
-      return ieee_sqrt(x);
+      return hardware_sqrt(x);
   }
 
   if (lx == 0 && (ix == 0 || ix == 0x3ff00000 || ix == 0x7ff00000)) {
@@ -268,7 +262,6 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
 
   return finite_power(x, y, with_high_word(x, ix), ix, hy, iy, ly, x_negative && ykind == 1);
 }
-
 }  // namespace
 
 extern "C" double __pow(double x, double y) noexcept {

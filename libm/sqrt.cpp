@@ -4,18 +4,11 @@
 
 namespace {
 constexpr double zero = double_from_bits(0x0000000000000000ULL);
-
-// One sqrtsd: a libm call or a software fallback would defeat the point.
-inline double ieee_sqrt(double x) {
-  double r;
-  asm("sqrtsd %1, %0" : "=x"(r) : "x"(x));
-  return r;
-}
 }  // namespace
 
 extern "C" double __sqrt(double x) noexcept {
   // Evaluated first so the invalid flag of x < 0 is raised in every mode.
-  double r = ieee_sqrt(x);
+  double r = hardware_sqrt(x);
   if (_lib_version == -1) return r;
   std::int32_t ix = high_word(x) & 0x7fffffff;
   std::uint32_t lx = low_word(x);

@@ -47,11 +47,8 @@ constexpr double t4 = double_from_bits(0x3F9664F916AC0A28ULL);
 constexpr double t5 = double_from_bits(0x3F8224B3CFD6CEDCULL);
 constexpr double t6 = double_from_bits(0x3F6E745D4523FA96ULL);
 
-// Raises inexact for x != 0; the asm keeps the otherwise unused sum alive.
-inline void raise_inexact_unless_zero(double x) {
-  double sum = huge + x;
-  asm volatile("" : : "x"(sum));
-}
+// Raises inexact for x != 0.
+inline void raise_inexact_unless_zero(double x) { keep_for_flags(huge + x); }
 
 // The tail counts only when its high word without the sign bit is nonzero.
 inline bool tail_takes_part(double y) { return (high_word(y) & 0x7fffffff) != 0; }
