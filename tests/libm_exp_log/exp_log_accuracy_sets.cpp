@@ -12,14 +12,9 @@ namespace {
 
 double from_bits(std::uint64_t bits) { return std::bit_cast<double>(bits); }
 
-// Uniform in [low, high).
+// Uniform in [low, high), positive.
 std::vector<double> uniform(std::size_t count, std::uint64_t seed, double low, double high) {
-  argument_engine engine(seed);
-  std::uniform_real_distribution<double> value(low, high);
-  std::vector<double> xs;
-  xs.reserve(count);
-  while (xs.size() < count) xs.push_back(value(engine));
-  return xs;
+  return uniform_arguments(count, seed, low, high, false);
 }
 
 // Random low word, high word uniform in [low_high, high_high]; `negative`

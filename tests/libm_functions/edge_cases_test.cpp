@@ -11,17 +11,6 @@
 
 namespace {
 
-// Compares results bit for bit; any NaN matches any NaN.
-void expect_same(std::uint64_t expected, double actual, const std::string& what) {
-  if (is_nan_bits(expected)) {
-    EXPECT_TRUE(is_nan_bits(to_bits(actual))) << what;
-    return;
-  }
-  char text[64];
-  std::snprintf(text, sizeof text, "got %a (0x%016llx)", actual, static_cast<unsigned long long>(to_bits(actual)));
-  EXPECT_EQ(to_bits(actual), expected) << what << ": " << text;
-}
-
 struct unary_case {
   std::uint64_t x;
   std::uint64_t expected;

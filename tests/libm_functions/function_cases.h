@@ -1,13 +1,28 @@
 // Helpers shared by the tests of the exact functions.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <bit>
 #include <cfenv>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 inline double from_bits(std::uint64_t bits) { return std::bit_cast<double>(bits); }
 inline std::uint64_t to_bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 inline bool is_nan_bits(std::uint64_t bits) { return (bits & 0x7fffffffffffffffu) > 0x7ff0000000000000u; }
+
+// Compares a result bit for bit with `expected`; any NaN matches a NaN.
+inline void expect_same(std::uint64_t expected, double actual, const std::string& what) {
+  char got[64];
+  std::snprintf(got, sizeof got, "got %a (0x%016llx)", actual, static_cast<unsigned long long>(to_bits(actual)));
+  if (is_nan_bits(expected)) {
+    EXPECT_TRUE(is_nan_bits(to_bits(actual))) << what << ": " << got;
+    return;
+  }
+  EXPECT_EQ(to_bits(actual), expected) << what << ": " << got;
+}
 
 // The four IEEE rounding directions with names for test output.
 struct rounding_mode {

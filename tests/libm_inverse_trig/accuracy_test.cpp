@@ -2,13 +2,10 @@
 // atan2 rounds |y|/|x| before __atan: where the arctangent lies a binade below
 // the quotient that half ulp counts double (up to about 1.47 ulp on pairs
 // aimed there), so its bound is wider.
-#include "accuracy_sets.h"
+#include "accuracy_check.h"
 #include "recording_handler.h"
 
-#include <gtest/gtest.h>
-
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -20,15 +17,8 @@ class InverseTrigAccuracy : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(InverseTrigAccuracy, StaysWithinItsBound) {
   const accuracy_set& set = inverse_trig_accuracy_sets[GetParam()];
-  const std::size_t count = accuracy_sample_count();
   reset_recorded_handler(0);
-  const accuracy_report report = run_accuracy_set(set, count);
-  std::printf("%s, %s: %s\n", set.function, set.range, describe(report).c_str());
-  std::fflush(stdout);
-  EXPECT_EQ(report.count, count);
-  EXPECT_LT(report.max_exact_ulps, bound_for(set.function)) << describe(report);
-  // One ulp from the correctly rounded value at most.
-  EXPECT_LE(report.max_ulps, 1) << describe(report);
+  expect_set_within(set, bound_for(set.function));
   EXPECT_EQ(recorded_handler.calls, 0);
 }
 

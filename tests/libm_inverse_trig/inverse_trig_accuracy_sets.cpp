@@ -32,15 +32,7 @@ argument_pairs in_binades(std::size_t count, std::uint64_t seed, int min_exponen
 
 // Uniform in [low, high), both signs.
 argument_pairs uniform(std::size_t count, std::uint64_t seed, double low, double high) {
-  argument_engine engine(seed);
-  std::uniform_real_distribution<double> magnitude(low, high);
-  std::vector<double> xs;
-  xs.reserve(count);
-  while (xs.size() < count) {
-    const double x = magnitude(engine);
-    xs.push_back((engine() & 1) ? -x : x);
-  }
-  return unary(std::move(xs));
+  return unary(uniform_arguments(count, seed, low, high, true));
 }
 
 // Specials and everything else over the exponent range.

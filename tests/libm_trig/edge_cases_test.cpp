@@ -26,15 +26,6 @@ std::string hex(std::uint64_t bits) {
   return text;
 }
 
-// Compares results bit for bit; any NaN matches any NaN.
-void expect_bits(std::uint64_t expected, double actual, const std::string& what) {
-  if (is_nan_bits(expected)) {
-    EXPECT_TRUE(is_nan_bits(to_bits(actual))) << what << ": got " << hex(to_bits(actual));
-    return;
-  }
-  EXPECT_EQ(hex(to_bits(actual)), hex(expected)) << what;
-}
-
 void clear_flags() { std::feclearexcept(FE_ALL_EXCEPT); }
 int raised_flags() { return std::fetestexcept(watched_flags); }
 
@@ -81,7 +72,7 @@ void expect_function(const char* name, double (*function)(double), std::uint64_t
   const double result = function(from_bits(x));
   const int raised = raised_flags();
   const std::string what = std::string(name) + "(" + hex(x) + ")";
-  expect_bits(expected, result, what);
+  expect_same(expected, result, what);
   EXPECT_EQ(raised, flags) << what;
   EXPECT_EQ(recorded_handler.calls, 0) << what;
 }
@@ -197,7 +188,7 @@ TEST(TrigEdges, KernelsInEveryBranch) {
     const double result = call_kernel(c.which, from_bits(c.x), from_bits(c.y));
     const int raised = raised_flags();
     const std::string what = std::string(names[c.which]) + "(" + hex(c.x) + ", " + hex(c.y) + ")";
-    expect_bits(c.expected, result, what);
+    expect_same(c.expected, result, what);
     EXPECT_EQ(raised, c.flags) << what;
   }
 }
@@ -208,10 +199,10 @@ TEST(TrigEdges, KernelsReturnTheTableAtEachBreakpoint) {
     const double x = from_bits(static_cast<std::uint64_t>(0x3FC40000 + i * 0x8000) << 32);
     const std::string what = "breakpoint " + std::to_string(i);
     // sum of hi and lo as a double: the table value rounded once more
-    if (i >= 10) expect_bits(to_bits(__libm_TBL_sin_hi[i] + __libm_TBL_sin_lo[i]), __libm__k_sin(x, 0.0), what);
-    expect_bits(to_bits(__libm_TBL_cos_hi[i] + __libm_TBL_cos_lo[i]), __libm__k_cos(x, 0.0), what);
-    expect_bits(to_bits(__libm_TBL_tan_hi[i] + __libm_TBL_tan_lo[i]), __libm__k_tan(x, 0.0, 0), what);
-    expect_bits(to_bits(-(__libm_TBL_sin_hi[i] + __libm_TBL_sin_lo[i])), __libm__k_sin(-x, 0.0), what);
+    if (i >= 10) expect_same(to_bits(__libm_TBL_sin_hi[i] + __libm_TBL_sin_lo[i]), __libm__k_sin(x, 0.0), what);
+    expect_same(to_bits(__libm_TBL_cos_hi[i] + __libm_TBL_cos_lo[i]), __libm__k_cos(x, 0.0), what);
+    expect_same(to_bits(__libm_TBL_tan_hi[i] + __libm_TBL_tan_lo[i]), __libm__k_tan(x, 0.0, 0), what);
+    expect_same(to_bits(-(__libm_TBL_sin_hi[i] + __libm_TBL_sin_lo[i])), __libm__k_sin(-x, 0.0), what);
   }
 }
 
@@ -250,9 +241,9 @@ TEST(TrigEdges, ReductionAtTheBranchValues) {
     const int raised = raised_flags();
     const std::string what = "rem_pio2(" + hex(c.x) + ")";
     EXPECT_EQ(n, c.n) << what;
-    expect_bits(c.y0, y[0], what);
-    if (c.plus_zero_tail) expect_bits(plus_zero, y[1], what);
-    if (is_nan_bits(c.y0)) expect_bits(quiet_nan, y[1], what);
+    expect_same(c.y0, y[0], what);
+    if (c.plus_zero_tail) expect_same(plus_zero, y[1], what);
+    if (is_nan_bits(c.y0)) expect_same(quiet_nan, y[1], what);
     EXPECT_EQ(raised, c.flags) << what;
   }
 }
@@ -269,22 +260,22 @@ TEST(TrigEdges, MultiPrecisionReductionWritesOnlyWhatPAsksFor) {
   // some 2^-45 after the 73 integer bits of 1e22 * 2/pi.
   EXPECT_EQ(__libm__rem_pio2m(chunks_of_1e22, y, 50, 3, 0, __libm_TBL_ipio2_inf), 3);
   EXPECT_NEAR(y[0], head, 0x1p-40) << hex(to_bits(y[0]));
-  expect_bits(to_bits(7.0), y[1], "p = 0 leaves y[1]");
-  expect_bits(to_bits(7.0), y[2], "p = 0 leaves y[2]");
+  expect_same(to_bits(7.0), y[1], "p = 0 leaves y[1]");
+  expect_same(to_bits(7.0), y[2], "p = 0 leaves y[2]");
 
   // p = 2, as the entry function calls it: five terms, 120 bits of product
   // down to about 2^-95, in two doubles.
   y[0] = y[1] = y[2] = 7.0;
   EXPECT_EQ(__libm__rem_pio2m(chunks_of_1e22, y, 50, 3, 2, __libm_TBL_ipio2_inf), 3);
-  expect_bits(remainder_1e22[0], y[0], "p = 2, y[0]");
+  expect_same(remainder_1e22[0], y[0], "p = 2, y[0]");
   EXPECT_NEAR(y[1], from_bits(remainder_1e22[1]), 0x1p-90) << hex(to_bits(y[1]));
-  expect_bits(to_bits(7.0), y[2], "p = 2 leaves y[2]");
+  expect_same(to_bits(7.0), y[2], "p = 2 leaves y[2]");
 
   // p = 3: seven product terms, three doubles, the sum good to some 2^-140.
   y[0] = y[1] = y[2] = 7.0;
   EXPECT_EQ(__libm__rem_pio2m(chunks_of_1e22, y, 50, 3, 3, __libm_TBL_ipio2_inf), 3);
-  expect_bits(remainder_1e22[0], y[0], "p = 3, y[0]");
-  expect_bits(remainder_1e22[1], y[1], "p = 3, y[1]");
+  expect_same(remainder_1e22[0], y[0], "p = 3, y[0]");
+  expect_same(remainder_1e22[1], y[1], "p = 3, y[1]");
   EXPECT_NEAR(y[2], from_bits(remainder_1e22[2]), 0x1p-135) << hex(to_bits(y[2]));
 }
 

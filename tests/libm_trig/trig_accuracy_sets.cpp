@@ -12,23 +12,10 @@ namespace {
 constexpr double pio4 = 0.78539816339744828;
 constexpr double three_pio4 = 2.3561944901923448;
 
-// Uniform values in [low, high], random sign when `both_signs`.
-std::vector<double> uniform_values(std::size_t count, double low, double high, bool both_signs, std::uint64_t seed) {
-  argument_engine engine(seed);
-  std::uniform_real_distribution<double> value(low, high);
-  std::vector<double> xs;
-  xs.reserve(count);
-  while (xs.size() < count) {
-    const double x = value(engine);
-    xs.push_back(both_signs && (engine() & 1) != 0 ? -x : x);
-  }
-  return xs;
-}
-
 // |x| <= pi/4 without reduction: half uniform (mostly the table), half spread
 // over the binades below, so the polynomials and the tiny branch count too.
 argument_pairs up_to_pio4(std::size_t count) {
-  std::vector<double> xs = uniform_values(count / 2, 0.0, pio4, true, 0x7219c001);
+  std::vector<double> xs = uniform_arguments(count / 2, 0x7219c001, 0.0, pio4, true);
   argument_engine engine(0x7219c002);
   while (xs.size() < count) xs.push_back(random_in_biased_exponents(engine, 0x3c0, 0x3fe));
   for (double& x : xs)
@@ -36,16 +23,16 @@ argument_pairs up_to_pio4(std::size_t count) {
   return {xs, {}};
 }
 
-argument_pairs table_range(std::size_t count) { return {uniform_values(count, 0.15, 0.8, true, 0x7219c003), {}}; }
+argument_pairs table_range(std::size_t count) { return {uniform_arguments(count, 0x7219c003, 0.15, 0.8, true), {}}; }
 
 // One step of reduction, the near-pi/2 path.
 argument_pairs up_to_3pio4(std::size_t count) {
-  return {uniform_values(count, pio4, three_pio4, true, 0x7219c004), {}};
+  return {uniform_arguments(count, 0x7219c004, pio4, three_pio4, true), {}};
 }
 
 // Cody-Waite reduction: up to 1647099, uniform and spread over the binades.
 argument_pairs medium_range(std::size_t count) {
-  std::vector<double> xs = uniform_values(count / 2, three_pio4, 1647099.0, true, 0x7219c005);
+  std::vector<double> xs = uniform_arguments(count / 2, 0x7219c005, three_pio4, 1647099.0, true);
   argument_engine engine(0x7219c006);
   while (xs.size() < count) {
     const double x = random_in_biased_exponents(engine, 0x400, 0x413);

@@ -280,6 +280,19 @@ double random_power_of_two(argument_engine& engine) {
   return (engine() & 1) ? -magnitude : magnitude;
 }
 
+std::vector<double> uniform_arguments(std::size_t count, std::uint64_t seed, double low, double high,
+                                      bool both_signs) {
+  argument_engine engine(seed);
+  std::uniform_real_distribution<double> magnitude(low, high);
+  std::vector<double> values;
+  values.reserve(count);
+  while (values.size() < count) {
+    const double x = magnitude(engine);
+    values.push_back(both_signs && (engine() & 1) != 0 ? -x : x);
+  }
+  return values;
+}
+
 std::vector<double> mixed_arguments(std::size_t count, std::uint64_t seed) {
   argument_engine engine(seed);
   std::vector<double> values = special_doubles();

@@ -78,6 +78,9 @@ double random_over_exponent_range(argument_engine& engine);
 double random_in_biased_exponents(argument_engine& engine, int min_biased, int max_biased);
 // ±2^k for k uniform over the whole range, subnormal powers included.
 double random_power_of_two(argument_engine& engine);
+// `count` values uniform in [low, high), each with a random sign when `both_signs`.
+std::vector<double> uniform_arguments(std::size_t count, std::uint64_t seed, double low, double high,
+                                      bool both_signs);
 // A mix for accuracy runs: specials first, then powers of two, random bit
 // patterns and values spread over the exponent range.
 std::vector<double> mixed_arguments(std::size_t count, std::uint64_t seed);
