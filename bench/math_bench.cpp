@@ -76,24 +76,24 @@ argument_set remainder_wide() {
   return set;
 }
 
-// Argument sets of sin, cos and tan.
-// [-pi, pi]: the kernels directly or after one step of reduction.
-argument_set trig_small() {
-  std::mt19937_64 engine(5);
-  std::uniform_real_distribution<double> value(-3.141592653589793, 3.141592653589793);
+// Uniform in [low, high]; with `pairs`, y drawn after each x from the same range.
+argument_set uniform_set(std::uint64_t seed, double low, double high, bool pairs) {
+  std::mt19937_64 engine(seed);
+  std::uniform_real_distribution<double> value(low, high);
   argument_set set;
-  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(value(engine));
+  for (std::size_t i = 0; i < batch; ++i) {
+    set.xs.push_back(value(engine));
+    if (pairs) set.ys.push_back(value(engine));
+  }
   return set;
 }
 
+// Argument sets of sin, cos and tan.
+// [-pi, pi]: the kernels directly or after one step of reduction.
+argument_set trig_small() { return uniform_set(5, -3.141592653589793, 3.141592653589793, false); }
+
 // [-1e5, 1e5]: Cody-Waite reduction.
-argument_set trig_medium() {
-  std::mt19937_64 engine(6);
-  std::uniform_real_distribution<double> value(-1e5, 1e5);
-  argument_set set;
-  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(value(engine));
-  return set;
-}
+argument_set trig_medium() { return uniform_set(6, -1e5, 1e5, false); }
 
 // 1e22 .. 1e300, both signs, every decade alike: the multi-precision reduction.
 argument_set trig_huge() {
@@ -109,45 +109,24 @@ argument_set trig_huge() {
 
 // Argument sets of atan, atan2, asin and acos.
 
-// Uniform in [-limit, limit].
-argument_set uniform_spread(std::uint64_t seed, double limit, bool pairs) {
-  std::mt19937_64 engine(seed);
-  std::uniform_real_distribution<double> value(-limit, limit);
-  argument_set set;
-  for (std::size_t i = 0; i < batch; ++i) {
-    set.xs.push_back(value(engine));
-    if (pairs) set.ys.push_back(value(engine));
-  }
-  return set;
-}
-
 // atan: the table region and the 1/|x| path up to 10, then mostly 1/|x| sub-ranges.
-argument_set atan_spread() { return uniform_spread(20, 10.0, false); }
-argument_set atan_wide() { return uniform_spread(21, 1e6, false); }
+argument_set atan_spread() { return uniform_set(20, -10.0, 10.0, false); }
+argument_set atan_wide() { return uniform_set(21, -1e6, 1e6, false); }
 // asin and acos over their whole domain.
-argument_set unit_spread() { return uniform_spread(22, 1.0, false); }
+argument_set unit_spread() { return uniform_set(22, -1.0, 1.0, false); }
 // atan2: all four quadrants, quotients over every atan path.
-argument_set atan2_spread() { return uniform_spread(23, 10.0, true); }
+argument_set atan2_spread() { return uniform_set(23, -10.0, 10.0, true); }
 
 // Argument sets of exp and log.
 
-// Uniform in [low, high].
-argument_set exp_log_uniform(std::uint64_t seed, double low, double high) {
-  std::mt19937_64 engine(seed);
-  std::uniform_real_distribution<double> value(low, high);
-  argument_set set;
-  for (std::size_t i = 0; i < batch; ++i) set.xs.push_back(value(engine));
-  return set;
-}
-
 // exp over [-700, 700]: the table path with every scale.
-argument_set exp_spread() { return exp_log_uniform(50, -700.0, 700.0); }
+argument_set exp_spread() { return uniform_set(50, -700.0, 700.0, false); }
 
 // exp over [-1, 1]: mostly the one-step reduction.
-argument_set exp_small() { return exp_log_uniform(51, -1.0, 1.0); }
+argument_set exp_small() { return uniform_set(51, -1.0, 1.0, false); }
 
 // log over [0.5, 2]: the table and the near-one series.
-argument_set log_near_one() { return exp_log_uniform(52, 0.5, 2.0); }
+argument_set log_near_one() { return uniform_set(52, 0.5, 2.0, false); }
 
 // Argument sets of pow.
 
