@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Builds the math library and the reproducibility digest (static, the math
+# flags) for x86-64 with GCC, Clang and the portable core, and for aarch64,
+# s390x and riscv64 with Debian's cross compilers; runs each (the foreign ones
+# under qemu-user) and compares its digests with the committed x86-64 GCC ones.
+# On a mismatch it prints the first differing call. Exits non-zero on any
+# mismatch or failure.
+# Usage: scripts/cross_check.sh [count]   (arguments per function, default 100000)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+count=${1:-100000}
+expected=tests/reproducibility/expected_x86_64_gcc.txt
+out=build-cross
+start=$SECONDS
+
+packages=(make g++ clang g++-aarch64-linux-gnu g++-s390x-linux-gnu g++-riscv64-linux-gnu qemu-user)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    as_root=(env)
+  elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo env)
+  else
+    echo "cross_check.sh: as root, run: apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  "${as_root[@]}" DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${as_root[@]}" DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+# name | architecture | compiler label | compiler | extra flags | runner
+targets=(
+  "x86_64-gcc|x86-64|GCC|g++||"
+  "x86_64-clang|x86-64|Clang|clang++||"
+  "x86_64-gcc-portable|x86-64|GCC, portable core|g++|-DKORVEL_PORTABLE=1|"
+  "aarch64-gcc|aarch64|GCC|aarch64-linux-gnu-g++||qemu-aarch64"
+  "s390x-gcc|s390x|GCC|s390x-linux-gnu-g++||qemu-s390x"
+  "riscv64-gcc|riscv64|GCC|riscv64-linux-gnu-g++||qemu-riscv64"
+)
+field() { cut -d'|' -f"$2" <<<"$1"; }
+
+# One make run builds every target, two compilations at a time; -k keeps the
+# other targets going when one fails to compile.
+mkdir -p "$out"
+{
+  echo 'SOURCES := $(wildcard libm/*.cpp) tests/reproducibility/digest.cpp'
+  echo 'FLAGS := -std=c++20 -O2 -ffp-contract=off -fno-fast-math -fno-builtin -frounding-math -fsignaling-nans -Ilibm'
+  echo 'all:'
+  for t in "${targets[@]}"; do
+    name=$(field "$t" 1) cxx=$(field "$t" 4) extra=$(field "$t" 5)
+    echo "$out/$name/%.o: %.cpp ; @mkdir -p \$(@D) && $cxx \$(FLAGS) $extra -MMD -c \$< -o \$@"
+    echo "$out/$name/digest: \$(patsubst %.cpp,$out/$name/%.o,\$(SOURCES)) ; @$cxx -static \$^ -o \$@"
+    echo "all: $out/$name/digest"
+    echo "-include \$(wildcard $out/$name/*/*.d $out/$name/*/*/*.d)"
+  done
+} >"$out/targets.mk"
+make -k -j"${KORVEL_CROSS_JOBS:-2}" -f "$out/targets.mk" all 2>"$out/build.log"
+built_at=$SECONDS
+
+reference="$out/x86_64-gcc/digest"
+first_difference() { # target runner: the first differing call of the first differing function
+  local digests=$1 runner=$2 dir=$3
+  local fn
+  fn=$(diff "$expected" "$digests" | awk '/^[<>]/ {print $2; exit}')
+  [ -n "$fn" ] || return
+  if [ ! -x "$reference" ] || ! cmp -s "$expected" "$out/x86_64-gcc/digests.txt"; then
+    echo "  first differing function: $fn (no reference dump: the x86-64 GCC build does not match $expected)"
+    return
+  fi
+  "$reference" "$count" --dump "$fn" >"$out/reference.dump"
+  $runner "$dir/digest" "$count" --dump "$fn" >"$dir/$fn.dump"
+  echo "  first differing call of $fn (function index arguments -> results flags errno kind):"
+  diff --old-line-format='    x86-64 GCC: %L' --new-line-format='    this build: %L' --unchanged-line-format= \
+    "$out/reference.dump" "$dir/$fn.dump" | head -2
+}
+
+status_all=0
+report=()
+for t in "${targets[@]}"; do
+  name=$(field "$t" 1) runner=$(field "$t" 6)
+  dir="$out/$name"
+  if [ ! -x "$dir/digest" ]; then
+    status="build failed (see $out/build.log)"
+  elif ! $runner "$dir/digest" "$count" >"$dir/digests.txt" 2>"$dir/run.log"; then
+    status="run failed (see $dir/run.log)"
+  elif cmp -s "$expected" "$dir/digests.txt"; then
+    status="same digests"
+  else
+    status="DIFFERS: $(diff "$expected" "$dir/digests.txt" | awk '/^>/ {printf "%s ", $2}')"
+    echo "$name: digests differ from $expected"
+    first_difference "$dir/digests.txt" "$runner" "$dir"
+  fi
+  [ "$status" = "same digests" ] || status_all=1
+  report+=("$(printf '| %-8s | %-18s | %s |' "$(field "$t" 2)" "$(field "$t" 3)" "$status")")
+done
+
+if grep -q 'error' "$out/build.log"; then
+  echo "compiler errors (first 20 lines of $out/build.log):"
+  grep -m20 'error' "$out/build.log"
+fi
+echo
+echo "| Architecture | Compiler | Digests ($count arguments per function) |"
+echo "|---|---|---|"
+printf '%s\n' "${report[@]}"
+echo
+echo "cross_check.sh: $((SECONDS - start)) s in all ($((built_at - start)) s building)"
+exit $status_all
