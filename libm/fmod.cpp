@@ -7,32 +7,6 @@ namespace {
 constexpr double two110 = double_from_bits(0x46d0000000000000ULL);
 constexpr double twom110 = double_from_bits(0x3910000000000000ULL);
 
-// One step of the division: subtract my from mx when it fits, then double mx.
-// Returns true when the subtraction leaves nothing, i.e. y divides x exactly.
-// The step is on the critical path n times and its outcome is unpredictable,
-// so it is written out: sub/sbb for the borrow chain, cmov for the choice
-// (no borrow out of the high word means mx >= my), add/adc for the doubling.
-inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint32_t my_hi, std::uint32_t my_lo) {
-  std::uint32_t diff_lo;
-  std::uint32_t diff_hi;
-  asm("movl %[lo], %[dlo]\n\t"
-      "movl %[hi], %[dhi]\n\t"
-      "subl %[ylo], %[dlo]\n\t"
-      "sbbl %[yhi], %[dhi]\n\t"
-      "cmovael %[dlo], %[lo]\n\t"
-      "cmovael %[dhi], %[hi]"
-      : [lo] "+r"(mx_lo), [hi] "+r"(mx_hi), [dlo] "=&r"(diff_lo), [dhi] "=&r"(diff_hi)
-      : [ylo] "r"(my_lo), [yhi] "r"(my_hi)
-      : "cc");
-  if ((mx_hi | mx_lo) == 0) return true;
-  asm("addl %[lo], %[lo]\n\t"
-      "adcl %[hi], %[hi]"
-      : [lo] "+r"(mx_lo), [hi] "+r"(mx_hi)
-      :
-      : "cc");
-  return false;
-}
-
 inline double signed_zero(std::int32_t hx) {
   return double_from_words(hx & static_cast<std::int32_t>(0x80000000), 0);
 }

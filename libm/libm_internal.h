@@ -3,6 +3,7 @@
 
 #include "korvel_math.h"
 #include "libm_bits.h"
+#include "libm_platform.h"
 
 // errno values the handler stores.
 inline constexpr int LIBM_EDOM = 33;
@@ -12,9 +13,10 @@ inline constexpr int LIBM_ERANGE = 34;
 #define LIBM_WEAK_ALIAS(plain, strong) \
   extern "C" __typeof__(strong) plain __attribute__((weak, alias(#strong)))
 
-// The calling thread's floating-point environment (x86-64: MXCSR and the x87
-// control word). Library-internal: never in the export list.
-// Exception bits, the same values as the C library's FE_* on this platform.
+// The calling thread's floating-point environment (fenv_platform.cpp).
+// Library-internal: never in the export list.
+// Exception bits: x86-64's MXCSR flags (the C library's FE_* there); the
+// portable layer maps them to the FE_* of its processor.
 inline constexpr unsigned LIBM_FE_INVALID = 0x01;
 inline constexpr unsigned LIBM_FE_DIVBYZERO = 0x04;
 inline constexpr unsigned LIBM_FE_OVERFLOW = 0x08;
@@ -23,17 +25,6 @@ inline constexpr unsigned LIBM_FE_INEXACT = 0x20;
 inline constexpr unsigned LIBM_FE_ALL = 0x3d;
 
 #define LIBM_INTERNAL __attribute__((visibility("hidden")))
-
-// The correctly rounded IEEE square root as one sqrtsd, never the exported
-// sqrt with its error path. In place, because sqrtsd keeps the upper half of
-// its destination: a separate destination would wait for its last writer.
-inline double hardware_sqrt(double x) {
-  asm("sqrtsd %0, %0" : "+x"(x));
-  return x;
-}
-
-// Keeps an operation whose value is unused alive for the exception flag it raises.
-inline void keep_for_flags(double value) { asm volatile("" : : "x"(value)); }
 
 // Exceptions whose trap is enabled in the SSE unit or the x87 unit (feenableexcept
 // sets both). Reads only.

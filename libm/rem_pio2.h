@@ -63,8 +63,7 @@ inline int rem_pio2(double x, double& head, double& tail) {
     n = static_cast<int>(nearest);
     // The same value by roundsd where the processor has it, a third of the
     // latency of the round trip through n.
-    const double fn = __builtin_cpu_supports("sse4.1") ? multi_precision::rounded_toward_zero(nearest)
-                                                        : static_cast<double>(n);
+    const double fn = has_round_instruction() ? rounded_toward_zero(nearest) : static_cast<double>(n);
     double r = t - fn * pio2_1;
     double w = fn * pio2_1t;
     y0 = r - w;

@@ -39,15 +39,6 @@ constexpr int working_size = 20;
 // scaling by it is exact.
 inline double power_of_two(int e) { return double_from_words((0x3ff + e) << 20, 0); }
 
-// v rounded toward zero by SSE4.1 roundsd: the same value and the same inexact
-// flag as the trip through the integer unit below, for every v in range there,
-// in a third of the latency. Only for callers compiled for SSE4.1.
-inline double rounded_toward_zero(double v) {
-  double r;
-  asm("roundsd $3, %1, %0" : "=x"(r) : "x"(v));
-  return r;
-}
-
 template <bool sse41>
 inline double truncated(double v) {
   if constexpr (sse41) return rounded_toward_zero(v);
@@ -299,7 +290,7 @@ __attribute__((noinline)) int reduce_to_two_doubles(double z, int e0, double* y)
 }
 
 inline int reduce_to_two_doubles(double z, int e0, double* y) {
-  if (__builtin_cpu_supports("sse4.1")) [[likely]]
+  if (has_round_instruction()) [[likely]]
     return reduce_to_two_doubles<true>(z, e0, y);
   return reduce_to_two_doubles<false>(z, e0, y);
 }

@@ -67,13 +67,7 @@ struct table_split {
 // formed in the vector unit: x goes on to t without a round trip through the
 // integer registers. The sign bit cannot take a carry (|x| is finite) and the
 // mask clears it.
-inline double breakpoint_of(double x) {
-  alignas(16) static constexpr std::uint64_t half_step[2] = {0x0000400000000000ULL, 0};
-  alignas(16) static constexpr std::uint64_t breakpoint_mask[2] = {0x7fff800000000000ULL, 0};
-  double xt = x;
-  asm("paddq %1, %0\n\tpand %2, %0" : "+x"(xt) : "m"(half_step), "m"(breakpoint_mask));
-  return xt;
-}
+inline double breakpoint_of(double x) { return pattern_add_and<0x0000400000000000ULL, 0x7fff800000000000ULL>(x); }
 
 inline table_split split_at_breakpoint(std::int32_t hx, std::int32_t ix, double x, double y) {
   const std::int32_t breakpoint_high = (ix + 0x4000) & 0x7fff8000;
