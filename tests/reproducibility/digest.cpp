@@ -220,22 +220,24 @@ constexpr double kernel_max = 0x1.93fffffffffffp-1; // high word 0x3FE93FFF
 constexpr double largest = 0x1.fffffffffffffp+1023;
 
 // Magnitudes, each called with both signs: zeros, subnormals, the branch bounds
-// of the functions, the values that raise each error, infinities and NaNs.
+// of the functions (the last doubles below 3pi/4's high word and below the
+// chunked range among them), the values that raise each error, infinities and
+// NaNs. Binary functions take every pair.
 constexpr u64 edge_magnitudes[] = {
-    bits(0.0), 1, fraction_mask, u64{1} << 52, bits(0x1p-27), bits(0.1), bits(0.5), bits(pio4),
-    bits(pio4) + 1, bits(0x1.fffffffffffffp-1), bits(1.0), bits(0x1.0000000000001p0), bits(1.5),
-    bits(0x1.921fb54442d18p0), bits(2.0), bits(three_pio4), bits(2.5), bits(3.0), bits(10.0), bits(400.0),
-    bits(401.0), bits(1000.0), bits(1024.0), bits(1075.0), bits(0x1.fffffffffffffp0), bits(0x1.0000000000001p1),
-    bits(0x1.fffffffffffffp-2), bits(0x1.0000000000001p-1),
+    bits(0.0), 1, fraction_mask, u64{1} << 52, bits(0x1p-27), bits(1e-300), bits(0.1), bits(0.5),
+    bits(0x1.fffffffffffffp-2), bits(0x1.0000000000001p-1), bits(pio4), bits(pio4) + 1, bits(0x1.fffffffffffffp-1),
+    bits(1.0), bits(0x1.0000000000001p0), bits(1.5), bits(0x1.921fb54442d18p0), bits(0x1.fffffffffffffp0), bits(2.0),
+    bits(0x1.0000000000001p1), 0x4002d97bffffffff, bits(three_pio4), bits(2.5), bits(3.0), bits(10.0), bits(215.0),
+    bits(256.0), bits(400.0), bits(401.0), bits(709.782712893384), bits(745.1332191019411), bits(1000.0),
+    bits(1024.0), bits(1075.0), bits(1647099.0), 0x413921fbffffffff, bits(1647100.0), bits(0x1.fffffffffffffp51),
+    bits(0x1p52), bits(0x1.0000000000001p52), bits(0x1p53), bits(1e22), bits(0x1.6ac5b262ca1ffp+849), bits(1e300),
+    bits(largest), 0x7ff0000000000000, 0x7ff8000000000000, 0x7ff0000000000001, 0x7ff4000000000000,
+    0x7fffffffffffffff,
     // pow(16 - ulp, 256) and pow(2^-5 + ulp, 215): y log2 x rounds to exactly 1024 and -1075.
-    bits(256.0), bits(215.0), bits(0x1.fffffffffffffp3), bits(0x1.0000000000001p-5), bits(709.782712893384), bits(745.1332191019411), bits(0x1.fffffffffffffp51),
-    bits(0x1p52), bits(0x1.0000000000001p52), bits(0x1p53), bits(1647099.0), bits(1647100.0), bits(1e22),
-    bits(0x1.6ac5b262ca1ffp+849), bits(1e-300), bits(1e300), bits(largest), 0x7ff0000000000000,
-    0x7ff8000000000000, 0x7ff0000000000001, 0x7ff4000000000000, 0x7fffffffffffffff,
-    // The last doubles below 3pi/4's high word and the chunked range, and
-    // medium doubles nearest a multiple of pi/2, where 70 and more bits cancel.
-    0x4002d97bffffffff, 0x413921fbffffffff, bits(0x1.39c6fd67805a7p+18), bits(0x1.39c6fd67805a7p+20),
-    bits(0x1.a9adcc7f96cfp+19), bits(0x1.2ed045771ed8dp+20), bits(0x1.93c05c9ed3cbcp+18)};
+    bits(0x1.fffffffffffffp3), bits(0x1.0000000000001p-5),
+    // Medium doubles nearest a multiple of pi/2, where 70 and more bits cancel.
+    bits(0x1.39c6fd67805a7p+18), bits(0x1.39c6fd67805a7p+20), bits(0x1.a9adcc7f96cfp+19),
+    bits(0x1.2ed045771ed8dp+20), bits(0x1.93c05c9ed3cbcp+18)};
 constexpr u64 edge_count = 2 * std::size(edge_magnitudes);
 double edge_value(u64 i) { return from_bits(edge_magnitudes[i / 2] | (i % 2 ? sign_bit : 0)); }
 
