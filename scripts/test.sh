@@ -10,6 +10,8 @@ if [ "${CI:-}" = true ]; then
 fi
 scripts/setup.sh "$preset"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+# The same math digests on x86-64 (GCC, Clang, portable core), aarch64, s390x and riscv64.
+scripts/cross_check.sh
 # Bounded fuzz run of the option parser and atoml (clang, libFuzzer, ASan + UBSan).
 fuzz/run.sh 30
 scripts/setup.sh asan
