@@ -13,7 +13,6 @@ constexpr double zero = double_from_bits(0x0000000000000000ULL);
 constexpr double mzero = double_from_bits(0x8000000000000000ULL);
 constexpr double one = double_from_bits(0x3ff0000000000000ULL);
 }  // namespace integral_by_two52
-}  // namespace
 
 // The smallest integer not below x.
 inline double ceil_by_two52(double x) {
@@ -55,3 +54,5 @@ inline double rint_by_two52(double x) {
   if (t == s) return hx < 0 ? mzero : zero;
   return t - s;
 }
+
+}  // namespace
