@@ -4,7 +4,7 @@
 #include "round_platform.h"
 
 extern "C" double __ceil(double x) noexcept {
-  if (processor_rounds_to_integral()) [[likely]] return integral_upward(x);
+  if (has_round_instruction()) [[likely]] return integral_upward(x);
   return ceil_by_two52(x);
 }
 

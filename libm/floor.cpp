@@ -4,7 +4,7 @@
 #include "round_platform.h"
 
 extern "C" double __floor(double x) noexcept {
-  if (processor_rounds_to_integral()) [[likely]] return integral_downward(x);
+  if (has_round_instruction()) [[likely]] return integral_downward(x);
   return floor_by_two52(x);
 }
 

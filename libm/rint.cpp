@@ -5,7 +5,7 @@
 #include "round_platform.h"
 
 extern "C" double __rint(double x) noexcept {
-  if (processor_rounds_to_integral()) [[likely]] return integral_current_mode(x);
+  if (has_round_instruction()) [[likely]] return integral_current_mode(x);
   return rint_by_two52(x);
 }
 
