@@ -2,7 +2,9 @@
 // the oracle the processor's rounding instruction is held to.
 #pragma once
 
-#include "libm_internal.h"
+#include <cstdint>
+
+#include "libm_bits.h"
 
 // Internal to each unit that includes it: nothing here joins the symbol table.
 namespace {

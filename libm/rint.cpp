@@ -2,7 +2,7 @@
 // by default); roundsd in the current mode where the processor has it, else
 // by adding and subtracting 2^52.
 #include "integral_by_two52.h"
-#include "round_platform.h"
+#include "libm_internal.h"
 
 extern "C" double __rint(double x) noexcept {
   if (has_round_instruction()) [[likely]] return integral_current_mode(x);

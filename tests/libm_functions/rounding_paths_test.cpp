@@ -6,7 +6,7 @@
 #include "integral_by_two52.h"
 #include "korvel_math.h"
 #include "mpfr_reference.h"
-#include "round_platform.h"
+#include "libm_platform.h"
 
 #include <gtest/gtest.h>
 
