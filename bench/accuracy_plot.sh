@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One SVG per table-driven function in docs/plots/: ulp error (against the exact value,
 # from MPFR) of ours and of the platform libm on the accuracy tests' arguments, side by
-# side. The axis is cut into 400 slices; each slice shows its largest error (points)
+# side. The axis is cut into 150 slices; each slice shows its largest error (points)
 # and its mean (line). Usage: bench/accuracy_plot.sh [build folder] [arguments per function]
 # Needs gnuplot (Debian package gnuplot-nox).
 set -euo pipefail
@@ -25,11 +25,11 @@ while read -r function axis label scale from to; do
     { v = '"$axis"'; if (!(v >= from + 0 && v <= to + 0)) next
       n++; a[n] = v; o[n] = $3; p[n] = $4
       if (n == 1 || t(v) < lo) lo = t(v); if (n == 1 || t(v) > hi) hi = t(v) }
-    END { w = (hi - lo) / 400; if (w == 0) w = 1
-      for (i = 1; i <= n; i++) { s = int((t(a[i]) - lo) / w); if (s > 399) s = 399
+    END { w = (hi - lo) / 150; if (w == 0) w = 1
+      for (i = 1; i <= n; i++) { s = int((t(a[i]) - lo) / w); if (s > 149) s = 149
         c[s]++; so[s] += o[i]; sp[s] += p[i]; if (!(s in mo) || o[i] > mo[s]) mo[s] = o[i]; if (!(s in mp) || p[i] > mp[s]) mp[s] = p[i]
         if (o[i] > maxo) maxo = o[i]; if (p[i] > maxp) maxp = p[i] }
-      for (s = 0; s < 400; s++) if (c[s]) { m = lo + (s + 0.5) * w; if (scale == "log") m = exp(m)
+      for (s = 0; s < 150; s++) if (c[s]) { m = lo + (s + 0.5) * w; if (scale == "log") m = exp(m)
         printf "%.6g %.4f %.4f %.4f %.4f\n", m, (mo[s] > 2 ? 2 : mo[s]), so[s] / c[s], (mp[s] > 2 ? 2 : mp[s]), sp[s] / c[s] }
       printf "%.3f %.3f %d\n", maxo, maxp, n > "/dev/stderr" }' "$work/all" >"$work/slices" 2>"$work/max"
   read -r max_ours max_libm points <"$work/max"
