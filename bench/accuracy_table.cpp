@@ -1,6 +1,8 @@
 // Accuracy of our 16 functions and of the platform libm on the same arguments
 // (the accuracy tests' sets, fixed seeds), against MPFR: maximum and mean error
 // in ulps of the exact value. Usage: accuracy_table [arguments per function]
+// accuracy_table --dump FUNCTION [arguments]: one line per argument instead,
+// "x y ours_ulps libm_ulps" (y 0 for one-argument functions), for the plots.
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -53,13 +55,40 @@ accuracy_set with_platform(const accuracy_set& set, void* libm) {
   return platform;
 }
 
+// Every argument of the function's sets with our error and the platform's, in ulps of the exact value.
+int dump_errors(const char* function, std::size_t per_function, void* libm, std::span<const family> families) {
+  std::vector<const accuracy_set*> sets;
+  for (const family& f : families)
+    for (const accuracy_set& set : std::span(f.sets, f.count))
+      if (std::string(set.function) == function) sets.push_back(&set);
+  if (sets.empty()) return 1;
+  for (const accuracy_set* set : sets) {
+    const argument_pairs arguments = set->make(per_function / sets.size());
+    const accuracy_set platform = with_platform(*set, libm);
+    for (std::size_t i = 0; i < arguments.xs.size(); i++) {
+      const double x = arguments.xs[i];
+      if (set->ours_unary != nullptr) {
+        std::printf("%.17g 0 %.4f %.4f\n", x, ulps_from_exact_unary(set->reference_unary, x, set->ours_unary(x)),
+                    ulps_from_exact_unary(set->reference_unary, x, platform.ours_unary(x)));
+      } else {
+        const double y = arguments.ys[i];
+        std::printf("%.17g %.17g %.4f %.4f\n", x, y, ulps_from_exact_binary(set->reference_binary, x, y, set->ours_binary(x, y)),
+                    ulps_from_exact_binary(set->reference_binary, x, y, platform.ours_binary(x, y)));
+      }
+    }
+  }
+  return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-  const std::size_t per_function = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1000000;
+  const char* dumped = argc > 2 && std::string(argv[1]) == "--dump" ? argv[2] : nullptr;
+  const int count_index = dumped != nullptr ? 3 : 1;
+  const std::size_t per_function = argc > count_index ? std::strtoull(argv[count_index], nullptr, 10) : 1000000;
   void* libm = dlopen("libm.so.6", RTLD_NOW | RTLD_LOCAL);
   if (libm == nullptr || per_function == 0) {
-    std::fprintf(stderr, "usage: accuracy_table [arguments per function] (needs libm.so.6)\n");
+    std::fprintf(stderr, "usage: accuracy_table [--dump FUNCTION] [arguments per function] (needs libm.so.6)\n");
     return 1;
   }
   const family families[] = {
@@ -69,6 +98,7 @@ int main(int argc, char** argv) {
       {pow_accuracy_sets, pow_accuracy_set_count},
       {exact_accuracy_sets, exact_accuracy_set_count},
   };
+  if (dumped != nullptr) return dump_errors(dumped, per_function, libm, families);
   std::printf("| function | arguments | ours max ulp | ours mean ulp | libm max ulp | libm mean ulp | our worst argument (vs correctly rounded) |\n");
   std::printf("|---|---|---|---|---|---|---|\n");
   for (const char* function : function_order) {

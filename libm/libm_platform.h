@@ -80,6 +80,24 @@ inline double rounded_toward_zero(double v) {
   return r;
 }
 
+// x rounded to an integral value by roundsd: up (2), down (1) or in the current
+// mode (4); bit 3 stays clear so inexact is raised. The value, the sign of zero
+// and the flags are those of ceil_by_two52, floor_by_two52 and rint_by_two52.
+// Only where has_round_instruction(). In place: roundsd keeps the upper half of
+// its destination, so a separate destination would wait for its last writer.
+inline double integral_upward(double x) {
+  asm("roundsd $2, %0, %0" : "+x"(x));
+  return x;
+}
+inline double integral_downward(double x) {
+  asm("roundsd $1, %0, %0" : "+x"(x));
+  return x;
+}
+inline double integral_current_mode(double x) {
+  asm("roundsd $4, %0, %0" : "+x"(x));
+  return x;
+}
+
 // One step of fmod's long division on the 64-bit significand pair (hi, lo):
 // subtract my from mx when it fits, then double mx. Returns true when the
 // subtraction leaves nothing. The outcome is unpredictable, so the choice is a
@@ -108,6 +126,8 @@ inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint3
 
 #else  // portable
 
+#include "integral_by_two52.h"
+
 inline double pattern_and(double x, std::uint64_t mask) { return double_from_bits(double_bits(x) & mask); }
 inline double pattern_or(double x, std::uint64_t bits) { return double_from_bits(double_bits(x) | bits); }
 inline double pattern_add(double x, std::uint64_t addend) { return double_from_bits(double_bits(x) + addend); }
@@ -135,6 +155,12 @@ inline bool has_round_instruction() { return false; }
 // Never reached where has_round_instruction() is false; the same value and flag
 // as roundsd for |v| < 2^63.
 inline double rounded_toward_zero(double v) { return static_cast<double>(static_cast<std::int64_t>(v)); }
+
+// Never reached where has_round_instruction() is false: the sequences the
+// instruction is held to.
+inline double integral_upward(double x) { return ceil_by_two52(x); }
+inline double integral_downward(double x) { return floor_by_two52(x); }
+inline double integral_current_mode(double x) { return rint_by_two52(x); }
 
 inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint32_t my_hi, std::uint32_t my_lo) {
   std::uint64_t mx = (static_cast<std::uint64_t>(mx_hi) << 32) | mx_lo;

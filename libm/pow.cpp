@@ -152,6 +152,11 @@ int integer_kind(std::int32_t iy, std::uint32_t ly) {
     double y_t2 = y * t2;
     p_l = y2 * t1 + y_t2;
   } else {
+    // |y| >= 2^127 puts |z| far beyond both thresholds for every x but 1
+    // (|log2 x| >= 2^-53 then), and y * t1 could overflow on the way, raising
+    // overflow for a result that underflows: take the route by the sign of z.
+    if (iy >= 0x47e00000) [[unlikely]]
+      return (hy ^ (ix - 0x3ff00000)) < 0 ? report_underflow(x, y) : report_overflow(x, y);
     p_h = y * t1;
     p_l = y * t2;
   }

@@ -309,6 +309,15 @@ TEST(EndToEnd, NoVerifyWithoutDeprecationWarning) {
   EXPECT_NE(probe(run, "args").find("-XX:-BytecodeVerificationRemote"), std::string::npos);
 }
 
+// The loader never looks in the working folder for a library of java_vm: a
+// broken C library there must not stop it.
+TEST(EndToEnd, LibrariesNotSearchedInTheWorkingFolder) {
+  VmRun run = runJavaVm({}, std::nullopt, jar("probe"), {}, [](const std::string &home) {
+    std::ofstream(home + "/libc.so.6") << "not a library";
+  });
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
 TEST(EndToEnd, IllegalOptionReportedAndStartContinues) {
   VmRun run = runJavaVm({}, "-mx64m -x -Dkorvel.probe=lost", jar("probe"));
   EXPECT_EQ(run.status, 0);

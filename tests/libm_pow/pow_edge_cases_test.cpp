@@ -184,4 +184,29 @@ TEST(PowEdges, RoundedUpToTwoTo1024IsAnOverflow) {
   run_cases(cases, std::size(cases));
 }
 
+// |y| so large that y times the head of log2|x| overflows on the way: the
+// result still raises exactly what its own route raises, no overflow on an
+// underflow and no underflow on an overflow.
+TEST(PowEdges, HugeYRaisesOnlyWhatItsRouteRaises) {
+  const pow_case cases[] = {
+      {0x3fd0000000000000, max_finite, unused, 22, UNF, "0.25^DBL_MAX"},
+      {0x4010000000000000, max_finite | minus_zero, unused, 22, UNF, "4^-DBL_MAX"},
+      {0x0010000000000000, max_finite, unused, 22, UNF, "2^-1022^DBL_MAX"},
+      {min_subnormal, max_finite, unused, 22, UNF, "2^-1074^DBL_MAX"},
+      {0x3fd0000000000000, 0x7fe0000000000000, unused, 22, UNF, "0.25^2^1023: zero low word"},
+      {0xbfd0000000000000, max_finite, unused, 22, UNF, "-0.25^DBL_MAX: even"},
+      {max_finite, max_finite | minus_zero, unused, 22, UNF, "DBL_MAX^-DBL_MAX"},
+      {0x3ff0000000000001, max_finite | minus_zero, unused, 22, UNF, "(1 + 2^-52)^-DBL_MAX: no overflow on the way"},
+      {0x3fd0000000000000, 0x47e0000000000000, unused, 22, UNF, "0.25^2^127"},
+      // The mirror: overflows raise no underflow.
+      {0x4010000000000000, max_finite, unused, 21, OVF, "4^DBL_MAX"},
+      {0x3fd0000000000000, max_finite | minus_zero, unused, 21, OVF, "0.25^-DBL_MAX"},
+      {0x0010000000000000, max_finite | minus_zero, unused, 21, OVF, "2^-1022^-DBL_MAX"},
+      {0xc010000000000000, 0x7fe0000000000000, unused, 21, OVF, "-4^2^1023: even"},
+      {max_finite, max_finite, unused, 21, OVF, "DBL_MAX^DBL_MAX"},
+      {0x3fefffffffffffff, max_finite | minus_zero, unused, 21, OVF, "(1 - 2^-53)^-DBL_MAX"},
+  };
+  run_cases(cases, std::size(cases));
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // doubles closest to multiples of pi/2 (the worst cancellations).
 #include "function_cases.h"
 #include "korvel_math.h"
+#include "libm_tables.h"
 #include "mpfr_reference.h"
 #include "reduction_arguments.h"
 
@@ -123,6 +124,25 @@ TEST(ReductionAccuracy, WorstCancellationsInEveryBinade) {
   xs.push_back(std::ldexp(6381956970095103.0, 797));
   xs.push_back(-std::ldexp(6381956970095103.0, 797));
   expect_accurate("closest to n*pi/2 per binade", xs);
+}
+
+// A zero argument, all its chunks 0, reduces to n = 0 with +0 in every double
+// p asks for, reading nothing outside the arrays (the sanitizer build checks).
+TEST(ReductionEdges, ZeroChunksReduceToZero) {
+  const int exponents[] = {-3, 0, 24, 100, 500, 1000};
+  const double zeros[3] = {0.0, 0.0, 0.0};
+  const int written_by_p[4] = {1, 2, 2, 3};
+  for (int p = 0; p <= 3; ++p) {
+    for (int nx = 1; nx <= 3; ++nx) {
+      for (const int e0 : exponents) {
+        double y[4] = {7.0, 7.0, 7.0, 7.0};
+        const std::string what =
+            "p = " + std::to_string(p) + ", nx = " + std::to_string(nx) + ", e0 = " + std::to_string(e0);
+        EXPECT_EQ(__libm__rem_pio2m(zeros, y, e0, nx, p, __libm_TBL_ipio2_inf), 0) << what;
+        for (int i = 0; i < 4; ++i) expect_same(i < written_by_p[p] ? plus_zero : to_bits(7.0), y[i], what);
+      }
+    }
+  }
 }
 
 }  // namespace
