@@ -126,6 +126,12 @@ inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint3
 
 #else  // portable
 
+// With errno semantics the compiler turns the builtin square root below into a
+// call of sqrt, our own __sqrt, which calls it again: never build it that way.
+#if !defined(__NO_MATH_ERRNO__)
+#error "the math library's portable forms need -fno-math-errno"
+#endif
+
 #include "integral_by_two52.h"
 
 inline double pattern_and(double x, std::uint64_t mask) { return double_from_bits(double_bits(x) & mask); }
@@ -141,8 +147,7 @@ inline double truncate_in_register(double v, std::int32_t* n) {
   return static_cast<double>(*n);
 }
 
-// The library is built with -fno-math-errno, so this is the processor's square
-// root instruction and never a call of sqrt, which is our own __sqrt.
+// The processor's square root instruction (-fno-math-errno, checked above).
 inline double hardware_sqrt(double x) { return __builtin_sqrt(x); }
 
 inline void keep_for_flags(double value) {

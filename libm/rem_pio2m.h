@@ -216,7 +216,9 @@ __attribute__((always_inline)) inline int reduce(const double* x, double* y, int
     // re-computation leaves a nonzero chunk at or above jk), so every fq read is
     // written above; the compiler cannot see that through the loops.
 #pragma GCC diagnostic push
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
     switch (p) {
     case 0: {
       double s = zero;
