@@ -17,22 +17,7 @@ out=build-cross
 start=$SECONDS
 
 packages=(make g++ clang g++-aarch64-linux-gnu g++-s390x-linux-gnu g++-riscv64-linux-gnu qemu-user)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -eq 0 ]; then
-    as_root=(env)
-  elif command -v sudo >/dev/null 2>&1; then
-    as_root=(sudo env)
-  else
-    echo "cross_check.sh: as root, run: apt-get install -y ${missing[*]}" >&2
-    exit 1
-  fi
-  "${as_root[@]}" DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${as_root[@]}" DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install_packages.sh "${packages[@]}" || exit 1
 
 # name | architecture | compiler label | compiler | extra flags | runner
 targets=(
