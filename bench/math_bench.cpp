@@ -1,15 +1,32 @@
 // Our math functions against the platform libm's, on the same arguments:
 // throughput (independent calls) and latency (each argument depends on the
-// previous result). Benchmark names are <function>/<ours|libm>/<throughput|latency>;
-// bench/math_table.sh turns a run into a table.
-#include <benchmark/benchmark.h>
+// previous result), in ns per call and as the ratio ours / libm.
+//
+// On a shared machine a processor's speed changes for seconds at a time, and
+// not alike for both libraries: throughput-bound loops can run at half speed
+// while latency-bound ones do not. So each ratio comes from a pair of timings
+// taken back to back (ours and libm alternating which goes first), in sweeps
+// over every case; each repetition has several sweeps, spread over the whole
+// run and over the processors, and keeps the pairs of its fastest sweep, the
+// least disturbed. A row reports the median of its repetitions' ratios with
+// their quartiles. bench/math_table.sh turns the output into a table.
+//
+// Usage: math_bench [--repetitions=N] [--tries=K] [--sample-ms=M] [--filter=REGEX]
+// Output, one CSV line per row and kind:
+//   function,kind,ours_ns,libm_ns,ratio_median,ratio_q1,ratio_q3
 #include <dlfcn.h>
+#include <sched.h>
+#include <time.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -213,63 +230,217 @@ double chained(double argument, double previous, std::uint64_t zero) {
   return std::bit_cast<double>(std::bit_cast<std::uint64_t>(argument) | (std::bit_cast<std::uint64_t>(previous) & zero));
 }
 
-void unary_throughput(benchmark::State& state, unary_function f, const argument_set& set) {
-  for (auto _ : state) {
-    for (std::size_t i = 0; i < batch; ++i) {
-      double r = f(set.xs[i]);
-      benchmark::DoNotOptimize(r);
-    }
-  }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+// Marks a result as used.
+void keep(double r) { asm volatile("" : : "x"(r)); }
+
+// CPU time of this thread: a sample loses nothing while another process has the core.
+double thread_seconds() {
+  timespec t;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
-void unary_latency(benchmark::State& state, unary_function f, const argument_set& set) {
-  std::uint64_t zero = opaque_zero();
+// Each runs `passes` passes over the batch and returns the seconds taken.
+double unary_throughput(unary_function f, const argument_set& set, std::size_t passes) {
+  const double start = thread_seconds();
+  for (std::size_t p = 0; p < passes; ++p)
+    for (std::size_t i = 0; i < batch; ++i) keep(f(set.xs[i]));
+  return thread_seconds() - start;
+}
+
+double unary_latency(unary_function f, const argument_set& set, std::size_t passes) {
+  const std::uint64_t zero = opaque_zero();
   double r = 0;
-  for (auto _ : state) {
+  const double start = thread_seconds();
+  for (std::size_t p = 0; p < passes; ++p)
     for (std::size_t i = 0; i < batch; ++i) r = f(chained(set.xs[i], r, zero));
-  }
-  benchmark::DoNotOptimize(r);
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+  const double seconds = thread_seconds() - start;
+  keep(r);
+  return seconds;
 }
 
-void binary_throughput(benchmark::State& state, binary_function f, const argument_set& set) {
-  for (auto _ : state) {
-    for (std::size_t i = 0; i < batch; ++i) {
-      double r = f(set.xs[i], set.ys[i]);
-      benchmark::DoNotOptimize(r);
+double binary_throughput(binary_function f, const argument_set& set, std::size_t passes) {
+  const double start = thread_seconds();
+  for (std::size_t p = 0; p < passes; ++p)
+    for (std::size_t i = 0; i < batch; ++i) keep(f(set.xs[i], set.ys[i]));
+  return thread_seconds() - start;
+}
+
+double binary_latency(binary_function f, const argument_set& set, std::size_t passes) {
+  const std::uint64_t zero = opaque_zero();
+  double r = 0;
+  const double start = thread_seconds();
+  for (std::size_t p = 0; p < passes; ++p)
+    for (std::size_t i = 0; i < batch; ++i) r = f(chained(set.xs[i], r, zero), set.ys[i]);
+  const double seconds = thread_seconds() - start;
+  keep(r);
+  return seconds;
+}
+
+// One row measured one way: ours and the platform's function on one argument set.
+struct bench_case {
+  std::string name;
+  bool latency;
+  unary_function ours_unary, libm_unary;     // set for a unary row
+  binary_function ours_binary, libm_binary;  // set for a binary row
+  const argument_set* set;
+};
+
+double time_passes(const bench_case& c, bool ours, std::size_t passes) {
+  if (c.ours_unary != nullptr) {
+    const unary_function f = ours ? c.ours_unary : c.libm_unary;
+    return c.latency ? unary_latency(f, *c.set, passes) : unary_throughput(f, *c.set, passes);
+  }
+  const binary_function f = ours ? c.ours_binary : c.libm_binary;
+  return c.latency ? binary_latency(f, *c.set, passes) : binary_throughput(f, *c.set, passes);
+}
+
+struct settings {
+  int repetitions = 15;          // ratios per case
+  int tries = 16;                // sweeps per repetition
+  double sample_seconds = 0.001; // one timing
+  std::string filter;             // rows whose name matches, all when empty
+};
+
+// Seconds of one timing of ours and one of libm, taken back to back.
+struct timing_pair {
+  double ours = 0;
+  double libm = 0;
+};
+
+timing_pair time_pair(const bench_case& c, std::size_t passes, bool ours_first) {
+  // One untimed pass each first: the previous case left other code and data in the caches.
+  time_passes(c, true, 1);
+  time_passes(c, false, 1);
+  timing_pair t;
+  if (ours_first) {
+    t.ours = time_passes(c, true, passes);
+    t.libm = time_passes(c, false, passes);
+  } else {
+    t.libm = time_passes(c, false, passes);
+    t.ours = time_passes(c, true, passes);
+  }
+  return t;
+}
+
+// The pass count whose two timings together take about two sample times.
+std::size_t calibrated_passes(const bench_case& c, const settings& s) {
+  std::size_t passes = 1;
+  for (;;) {
+    const timing_pair t = time_pair(c, passes, true);
+    if (t.ours + t.libm >= 2 * s.sample_seconds) return passes;
+    passes *= 2;
+  }
+}
+
+// The value at fraction q of the sorted values (nearest rank).
+double quantile(std::vector<double> values, double q) {
+  std::sort(values.begin(), values.end());
+  return values[static_cast<std::size_t>(q * static_cast<double>(values.size() - 1) + 0.5)];
+}
+
+void report(const bench_case& c, std::size_t passes, const std::vector<timing_pair>& kept) {
+  std::vector<double> ours, libm, ratios;
+  for (const timing_pair& t : kept) {
+    ours.push_back(t.ours);
+    libm.push_back(t.libm);
+    ratios.push_back(t.ours / t.libm);
+  }
+  const double ns_per_call = 1e9 / static_cast<double>(passes * batch);
+  std::printf("%s,%s,%.3f,%.3f,%.4f,%.4f,%.4f\n", c.name.c_str(), c.latency ? "latency" : "throughput",
+              quantile(ours, 0.5) * ns_per_call, quantile(libm, 0.5) * ns_per_call, quantile(ratios, 0.5),
+              quantile(ratios, 0.25), quantile(ratios, 0.75));
+}
+
+// The processors this program may run on.
+std::vector<int> allowed_cpus() {
+  cpu_set_t set;
+  std::vector<int> cpus;
+  if (sched_getaffinity(0, sizeof set, &set) == 0)
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+      if (CPU_ISSET(cpu, &set)) cpus.push_back(cpu);
+  return cpus;
+}
+
+void run_on(int cpu) {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  CPU_SET(cpu, &set);
+  sched_setaffinity(0, sizeof set, &set);
+}
+
+void measure(const std::vector<bench_case>& cases, const settings& s) {
+  std::vector<std::size_t> passes;
+  for (const bench_case& c : cases) passes.push_back(calibrated_passes(c, s));
+  // A core's speed depends also on what shares its hardware outside this
+  // machine: each round of sweeps runs on the next allowed processor in turn.
+  const std::vector<int> cpus = allowed_cpus();
+  // pairs[t][r][i]: case i in sweep (t, r); sweep_seconds[t][r]: that sweep's total.
+  std::vector<std::vector<std::vector<timing_pair>>> pairs(
+      s.tries, std::vector<std::vector<timing_pair>>(s.repetitions, std::vector<timing_pair>(cases.size())));
+  std::vector<std::vector<double>> sweep_seconds(s.tries, std::vector<double>(s.repetitions, 0.0));
+  for (int t = 0; t < s.tries; ++t) {
+    if (!cpus.empty()) run_on(cpus[t % cpus.size()]);
+    for (int r = 0; r < s.repetitions; ++r) {
+      for (std::size_t i = 0; i < cases.size(); ++i) {
+        const timing_pair pair = time_pair(cases[i], passes[i], (r + t) % 2 == 0);
+        pairs[t][r][i] = pair;
+        sweep_seconds[t][r] += pair.ours + pair.libm;
+      }
     }
   }
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
-}
-
-void binary_latency(benchmark::State& state, binary_function f, const argument_set& set) {
-  std::uint64_t zero = opaque_zero();
-  double r = 0;
-  for (auto _ : state) {
-    for (std::size_t i = 0; i < batch; ++i) r = f(chained(set.xs[i], r, zero), set.ys[i]);
+  // Repetition r keeps, for every case alike, the pairs of its fastest sweep:
+  // the moment the core was least disturbed.
+  std::vector<std::vector<timing_pair>> kept(cases.size());
+  for (int r = 0; r < s.repetitions; ++r) {
+    int fastest = 0;
+    for (int t = 1; t < s.tries; ++t)
+      if (sweep_seconds[t][r] < sweep_seconds[fastest][r]) fastest = t;
+    for (std::size_t i = 0; i < cases.size(); ++i) kept[i].push_back(pairs[fastest][r][i]);
   }
-  benchmark::DoNotOptimize(r);
-  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * batch));
+  for (std::size_t i = 0; i < cases.size(); ++i) report(cases[i], passes[i], kept[i]);
 }
 
-// Argument sets live for the whole run; the benchmarks keep references.
-std::vector<argument_set>& argument_store() {
-  static std::vector<argument_set> store;
-  return store;
+// Reads --repetitions=N, --tries=K, --sample-ms=M and --filter=REGEX; false on anything else.
+bool read_settings(int argc, char** argv, settings& s) {
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    if (std::strncmp(a, "--repetitions=", 14) == 0) {
+      s.repetitions = std::atoi(a + 14);
+      if (s.repetitions < 1) return false;
+    } else if (std::strncmp(a, "--tries=", 8) == 0) {
+      s.tries = std::atoi(a + 8);
+      if (s.tries < 1) return false;
+    } else if (std::strncmp(a, "--sample-ms=", 12) == 0) {
+      s.sample_seconds = std::atof(a + 12) / 1000.0;
+      if (!(s.sample_seconds > 0)) return false;
+    } else if (std::strncmp(a, "--filter=", 9) == 0) {
+      s.filter = a + 9;
+    } else {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  settings s;
+  if (!read_settings(argc, argv, s)) {
+    std::fprintf(stderr, "usage: math_bench [--repetitions=N] [--tries=K] [--sample-ms=M] [--filter=REGEX]\n");
+    return 2;
+  }
   // Plain names in this program bind to our definitions: ask libm.so.6 itself.
   void* libm = dlopen("libm.so.6", RTLD_NOW | RTLD_LOCAL);
   if (libm == nullptr) {
     std::fprintf(stderr, "math_bench: cannot load libm.so.6: %s\n", dlerror());
     return 1;
   }
-  auto& store = argument_store();
-  store.reserve(std::size(unary_rows) + std::size(binary_rows));
+  const std::regex filter(s.filter);
+  std::vector<argument_set> sets;
+  sets.reserve(std::size(unary_rows) + std::size(binary_rows));
+  std::vector<bench_case> cases;
 
   for (const unary_row& row : unary_rows) {
     auto platform = reinterpret_cast<unary_function>(dlsym(libm, row.libm_symbol));
@@ -277,12 +448,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "math_bench: libm.so.6 has no %s\n", row.libm_symbol);
       return 1;
     }
-    const argument_set& set = store.emplace_back(row.arguments());
-    std::string name = row.name;
-    benchmark::RegisterBenchmark((name + "/ours/throughput").c_str(), unary_throughput, row.ours, std::cref(set));
-    benchmark::RegisterBenchmark((name + "/libm/throughput").c_str(), unary_throughput, platform, std::cref(set));
-    benchmark::RegisterBenchmark((name + "/ours/latency").c_str(), unary_latency, row.ours, std::cref(set));
-    benchmark::RegisterBenchmark((name + "/libm/latency").c_str(), unary_latency, platform, std::cref(set));
+    if (!std::regex_search(row.name, filter)) continue;
+    const argument_set& set = sets.emplace_back(row.arguments());
+    for (bool latency : {false, true}) cases.push_back({row.name, latency, row.ours, platform, nullptr, nullptr, &set});
   }
   for (const binary_row& row : binary_rows) {
     auto platform = reinterpret_cast<binary_function>(dlsym(libm, row.libm_symbol));
@@ -290,17 +458,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "math_bench: libm.so.6 has no %s\n", row.libm_symbol);
       return 1;
     }
-    const argument_set& set = store.emplace_back(row.arguments());
-    std::string name = row.name;
-    benchmark::RegisterBenchmark((name + "/ours/throughput").c_str(), binary_throughput, row.ours, std::cref(set));
-    benchmark::RegisterBenchmark((name + "/libm/throughput").c_str(), binary_throughput, platform, std::cref(set));
-    benchmark::RegisterBenchmark((name + "/ours/latency").c_str(), binary_latency, row.ours, std::cref(set));
-    benchmark::RegisterBenchmark((name + "/libm/latency").c_str(), binary_latency, platform, std::cref(set));
+    if (!std::regex_search(row.name, filter)) continue;
+    const argument_set& set = sets.emplace_back(row.arguments());
+    for (bool latency : {false, true}) cases.push_back({row.name, latency, nullptr, nullptr, row.ours, platform, &set});
   }
 
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  std::printf("function,kind,ours_ns,libm_ns,ratio_median,ratio_q1,ratio_q3\n");
+  measure(cases, s);
   return 0;
 }

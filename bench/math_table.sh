@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Runs the math benchmarks and prints: function, ours ns, libm ns, ratio, for
-# throughput and latency. Usage: bench/math_table.sh [build folder] [benchmark args...]
+# Runs the math benchmarks and prints, per function and argument set, ours and
+# the platform's ns per call and their ratio (ours / libm) with its spread, for
+# throughput and latency. Usage: bench/math_table.sh [build folder] [math_bench args...]
+# The ratio is the median of the per-repetition ratios (ours and libm timed in
+# alternation on the same arguments); the spread is their interquartile range.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -8,24 +11,18 @@ build=${1:-build}
 bench="$build/bench/math_bench"
 [ -x "$bench" ] || cmake --build "$build" -j2 --target math_bench >/dev/null
 echo "CPU: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
-"$bench" --benchmark_format=csv --benchmark_min_time=0.5 "$@" 2>/dev/null | awk -F, '
-  # name is "function/ours|libm/throughput|latency"; cpu_time per batch of calls,
-  # items_per_second gives ns per call.
-  NR == 1 { for (i = 1; i <= NF; i++) if ($i == "items_per_second") col = i; next }
+"$bench" "$@" | awk -F, '
+  NR == 1 { next }
   {
-    gsub(/"/, "", $1); split($1, part, "/")
-    ns = 1e9 / $col
-    key = part[1] SUBSEP part[3]
-    value[key, part[2]] = ns
-    if (!(part[1] in seen)) { seen[part[1]] = 1; order[++count] = part[1] }
+    key = $1 SUBSEP $2
+    ours[key] = $3; libm[key] = $4; ratio[key] = $5; spread[key] = sprintf("%.2f-%.2f", $6, $7)
+    if (!($1 in seen)) { seen[$1] = 1; order[++count] = $1 }
   }
   END {
-    printf "| %-15s | %10s | %10s | %6s | %10s | %10s | %6s |\n", "function", "ours ns", "libm ns", "ratio", "ours lat", "libm lat", "ratio"
-    printf "|-----------------|------------|------------|--------|------------|------------|--------|\n"
+    printf "| %-15s | %8s | %8s | %5s | %-9s | %8s | %8s | %5s | %-9s |\n", "function", "ours ns", "libm ns", "ratio", "IQR", "ours lat", "libm lat", "ratio", "IQR"
+    printf "|-----------------|----------|----------|-------|-----------|----------|----------|-------|-----------|\n"
     for (i = 1; i <= count; i++) {
-      f = order[i]
-      to = value[f, "throughput", "ours"]; tl = value[f, "throughput", "libm"]
-      lo = value[f, "latency", "ours"]; ll = value[f, "latency", "libm"]
-      printf "| %-15s | %10.2f | %10.2f | %6.2f | %10.2f | %10.2f | %6.2f |\n", f, to, tl, to / tl, lo, ll, lo / ll
+      f = order[i]; t = f SUBSEP "throughput"; l = f SUBSEP "latency"
+      printf "| %-15s | %8.2f | %8.2f | %5.2f | %-9s | %8.2f | %8.2f | %5.2f | %-9s |\n", f, ours[t], libm[t], ratio[t], spread[t], ours[l], libm[l], ratio[l], spread[l]
     }
   }'

@@ -2,6 +2,6 @@
 // report it. A program's own strong matherr takes the place of the weak name.
 #include "libm_internal.h"
 
-int __matherr(struct exception*) noexcept { return 0; }
+int __matherr(struct exception*) { return 0; }
 
 LIBM_WEAK_ALIAS(matherr, __matherr);

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 preset=${1:-default}
 targets=("${@:2}")
 
-packages=(cmake make g++ openjdk-17-jdk-headless libgtest-dev libbenchmark-dev libmpfr-dev clang libclang-rt-14-dev
+packages=(cmake make g++ openjdk-17-jdk-headless libgtest-dev libmpfr-dev clang libclang-rt-14-dev
           dpkg-dev lintian pkg-config man-db)
 scripts/install_packages.sh "${packages[@]}"
 

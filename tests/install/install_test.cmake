@@ -10,7 +10,8 @@ function(run_step)
 endfunction()
 run_step(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
 foreach(installed bin/java_vm lib/libkorvel_math.a include/korvel_math.h lib/korvel_math/exports.list
-                  lib/cmake/KorvelMath/KorvelMathConfig.cmake)
+                  lib/cmake/KorvelMath/KorvelMathConfig.cmake
+                  lib/cmake/KorvelMath/KorvelMathConfigVersion.cmake)
   if(NOT EXISTS ${WORK_DIR}/prefix/${installed})
     message(FATAL_ERROR "not installed: ${installed}")
   endif()

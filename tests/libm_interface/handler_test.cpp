@@ -102,7 +102,7 @@ std::string case_label(const handler_case& c) {
 }  // namespace
 
 // Overrides the library's weak default for this program.
-extern "C" int matherr(struct exception* record) noexcept {
+extern "C" int matherr(struct exception* record) {
   ++hook_calls;
   seen_record = *record;
   switch (current_action) {

@@ -1,9 +1,17 @@
 // Linked with the exports: the plain names a loaded shared object would bind to
-// are in this program's dynamic symbol table, at our definitions.
+// are in this program's dynamic symbol table, at our definitions; errors reach
+// this program's own matherr.
 #include <dlfcn.h>
 #include <korvel_math.h>
 
 #include <cstdio>
+
+// A handler of its own, written as C++ code naturally would be: no exception
+// specification. It replaces the archive's weak matherr.
+extern "C" int matherr(struct exception* record) {
+  record->retval = 7.0;
+  return 1;
+}
 
 int main() {
   void* self = dlopen(nullptr, RTLD_NOW);
@@ -24,6 +32,11 @@ int main() {
   double (*volatile fmod_call)(double, double) = __fmod;
   if (fmod_call(5.5, 2.0) != 1.5 || _lib_version != 1) {
     std::printf("wrong result or mode\n");
+    ++failures;
+  }
+  double (*volatile log_call)(double) = __log;
+  if (log_call(-1.0) != 7.0) {
+    std::printf("log(-1) did not return our matherr's value\n");
     ++failures;
   }
   std::printf("exports_consumer: %d failures\n", failures);
