@@ -153,7 +153,7 @@ int matherr_kind; // 0 when matherr was not called
 } // namespace
 
 // ANSI mode's own handling (return 0), recording the kind the handler reports.
-int matherr(struct exception* record) noexcept {
+int matherr(struct exception* record) {
   matherr_kind = record->type;
   return 0;
 }
