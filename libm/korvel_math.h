@@ -31,7 +31,7 @@ extern const int _lib_version;
 double __libm_SVID_libm_err(double x, double y, int type) KORVEL_MATH_NOEXCEPT;
 int* __libm_errno(void) KORVEL_MATH_NOEXCEPT;
 // The hook a program may replace with a strong matherr of its own, in C or in
-// C++ as written there (no exception specification); it must not throw.
+// C++ as written there (no noexcept); it must not throw.
 int __matherr(struct exception* record);
 int matherr(struct exception* record);
 

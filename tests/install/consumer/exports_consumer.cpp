@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-// A handler of its own, written as C++ code naturally would be: no exception
-// specification. It replaces the archive's weak matherr.
+// A handler of its own, written as C++ code naturally would be: no noexcept.
+// It replaces the archive's weak matherr.
 extern "C" int matherr(struct exception* record) {
   record->retval = 7.0;
   return 1;
