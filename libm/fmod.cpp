@@ -1,7 +1,9 @@
-// fmod: the exact remainder of x / y with the sign of x, by long division of
-// the significands in 32-bit word pairs; no floating-point operation on the
-// division path.
+// fmod: the exact remainder of x / y with the sign of x. The significands are
+// reduced as integers, (mx * 2^n) mod my, 64 bits of n per division rather
+// than one; no floating-point operation on the division path.
 #include "libm_internal.h"
+
+#include <bit>
 
 namespace {
 constexpr double two110 = double_from_bits(0x46d0000000000000ULL);
@@ -9,6 +11,26 @@ constexpr double twom110 = double_from_bits(0x3910000000000000ULL);
 
 inline double signed_zero(std::int32_t hx) {
   return double_from_words(hx & static_cast<std::int32_t>(0x80000000), 0);
+}
+
+// (m * 2^n) mod d for m and d below 2^53, d at least 2^52 (so every high word
+// handed to wide_remainder is below d).
+inline std::uint64_t shifted_remainder(std::uint64_t m, int n, std::uint64_t d) {
+  // m * 2^n fits one word.
+  if (n <= 11) return (m << n) % d;
+  // m * 2^n fits two words with the high one below 2^52.
+  if (n < 64) return wide_remainder(m >> (64 - n), m << n, d);
+  // 2^n mod d by squaring: start from 2^t, t the top six bits of n, then one
+  // squaring per remaining bit of n, doubled where the bit is set. Squares stay
+  // below 2^107, so their high words are below 2^43.
+  const int rest = std::bit_width(static_cast<unsigned>(n)) - 6;
+  std::uint64_t power = (std::uint64_t{1} << (n >> rest)) % d;
+  for (int bit = rest - 1; bit >= 0; --bit) {
+    const unsigned __int128 square = (static_cast<unsigned __int128>(power) * power) << ((n >> bit) & 1);
+    power = wide_remainder(static_cast<std::uint64_t>(square >> 64), static_cast<std::uint64_t>(square), d);
+  }
+  const unsigned __int128 product = static_cast<unsigned __int128>(m) * power;
+  return wide_remainder(static_cast<std::uint64_t>(product >> 64), static_cast<std::uint64_t>(product), d);
 }
 }  // namespace
 
@@ -40,38 +62,20 @@ extern "C" double __fmod(double x, double y) noexcept {
     return u * twom110;
   }
 
-  // Both normal and |x| > |y|.
-  int n = (ix >> 20) - (iy >> 20);
-  int e = iy >> 20;
-  std::uint32_t mx_hi = static_cast<std::uint32_t>((ix & 0x000fffff) | 0x00100000);
-  std::uint32_t mx_lo = lx;
-  std::uint32_t my_hi = static_cast<std::uint32_t>((iy & 0x000fffff) | 0x00100000);
-  std::uint32_t my_lo = ly;
-
-  for (int pass = n >> 2; pass > 0; --pass) {
-    if (division_step(mx_hi, mx_lo, my_hi, my_lo) || division_step(mx_hi, mx_lo, my_hi, my_lo) ||
-        division_step(mx_hi, mx_lo, my_hi, my_lo) || division_step(mx_hi, mx_lo, my_hi, my_lo))
-      return signed_zero(hx);
-  }
-  for (int step = n & 3; step > 0; --step) {
-    if (division_step(mx_hi, mx_lo, my_hi, my_lo)) return signed_zero(hx);
-  }
-
-  // Last subtraction, without the doubling.
-  if (mx_hi > my_hi || (mx_hi == my_hi && mx_lo >= my_lo)) {
-    mx_hi = mx_hi - my_hi - (mx_lo < my_lo ? 1U : 0U);
-    mx_lo = mx_lo - my_lo;
-  }
-  if ((mx_hi | mx_lo) == 0) return signed_zero(hx);
-
-  while ((mx_hi & 0x00100000) == 0) {
-    mx_hi = (mx_hi << 1) | (mx_lo >> 31);
-    mx_lo <<= 1;
-    --e;
-  }
-  std::int32_t high = (hx & static_cast<std::int32_t>(0x80000000)) | (e << 20) |
-                      static_cast<std::int32_t>(mx_hi & 0x000fffff);
-  return double_from_words(high, mx_lo);
+  // Both normal and |x| > |y|: the remainder of the significands scaled to y's
+  // exponent e, normalised by a shift; the margin of the scaled path keeps e
+  // above 1, so the result is never subnormal.
+  const int n = (ix >> 20) - (iy >> 20);
+  const int e = iy >> 20;
+  constexpr std::uint64_t fraction = 0x000fffffffffffffULL;
+  constexpr std::uint64_t hidden_bit = 0x0010000000000000ULL;
+  const std::uint64_t mx = (double_bits(x) & fraction) | hidden_bit;
+  const std::uint64_t my = (double_bits(y) & fraction) | hidden_bit;
+  const std::uint64_t r = shifted_remainder(mx, n, my);
+  if (r == 0) return signed_zero(hx);
+  const int shift = std::countl_zero(r) - 11;
+  const std::uint64_t sign = double_bits(x) & 0x8000000000000000ULL;
+  return double_from_bits(sign | (static_cast<std::uint64_t>(e - shift) << 52) | ((r << shift) & fraction));
 }
 
 LIBM_WEAK_ALIAS(fmod, __fmod);

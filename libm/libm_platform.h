@@ -98,30 +98,11 @@ inline double integral_current_mode(double x) {
   return x;
 }
 
-// One step of fmod's long division on the 64-bit significand pair (hi, lo):
-// subtract my from mx when it fits, then double mx. Returns true when the
-// subtraction leaves nothing. The outcome is unpredictable, so the choice is a
-// cmov after a sub/sbb borrow chain (no borrow out means mx >= my), and the
-// doubling is add/adc.
-inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint32_t my_hi, std::uint32_t my_lo) {
-  std::uint32_t diff_lo;
-  std::uint32_t diff_hi;
-  asm("movl %[lo], %[dlo]\n\t"
-      "movl %[hi], %[dhi]\n\t"
-      "subl %[ylo], %[dlo]\n\t"
-      "sbbl %[yhi], %[dhi]\n\t"
-      "cmovael %[dlo], %[lo]\n\t"
-      "cmovael %[dhi], %[hi]"
-      : [lo] "+r"(mx_lo), [hi] "+r"(mx_hi), [dlo] "=&r"(diff_lo), [dhi] "=&r"(diff_hi)
-      : [ylo] "r"(my_lo), [yhi] "r"(my_hi)
-      : "cc");
-  if ((mx_hi | mx_lo) == 0) return true;
-  asm("addl %[lo], %[lo]\n\t"
-      "adcl %[hi], %[hi]"
-      : [lo] "+r"(mx_lo), [hi] "+r"(mx_hi)
-      :
-      : "cc");
-  return false;
+// (high·2^64 + low) mod divisor for high < divisor, so that the quotient fits
+// 64 bits: one divq.
+inline std::uint64_t wide_remainder(std::uint64_t high, std::uint64_t low, std::uint64_t divisor) {
+  asm("divq %[divisor]" : "+d"(high), "+a"(low) : [divisor] "r"(divisor) : "cc");
+  return high;
 }
 
 #else  // portable
@@ -167,15 +148,9 @@ inline double integral_upward(double x) { return ceil_by_two52(x); }
 inline double integral_downward(double x) { return floor_by_two52(x); }
 inline double integral_current_mode(double x) { return rint_by_two52(x); }
 
-inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint32_t my_hi, std::uint32_t my_lo) {
-  std::uint64_t mx = (static_cast<std::uint64_t>(mx_hi) << 32) | mx_lo;
-  const std::uint64_t my = (static_cast<std::uint64_t>(my_hi) << 32) | my_lo;
-  if (mx >= my) mx -= my;
-  const bool exact = mx == 0;
-  if (!exact) mx += mx;
-  mx_hi = static_cast<std::uint32_t>(mx >> 32);
-  mx_lo = static_cast<std::uint32_t>(mx);
-  return exact;
+inline std::uint64_t wide_remainder(std::uint64_t high, std::uint64_t low, std::uint64_t divisor) {
+  const unsigned __int128 dividend = (static_cast<unsigned __int128>(high) << 64) | low;
+  return static_cast<std::uint64_t>(dividend % divisor);
 }
 
 #endif

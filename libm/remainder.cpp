@@ -11,8 +11,9 @@ extern "C" double __remainder(double x, double y) noexcept {
   std::int32_t hx = high_word(x);
   std::int32_t ix = hx & 0x7fffffff;
   std::int32_t iy = high_word(y) & 0x7fffffff;
-  double ax = with_high_word(x, ix);
-  double ay = with_high_word(y, iy);
+  constexpr std::uint64_t magnitude = 0x7fffffffffffffffULL;
+  double ax = double_from_bits(double_bits(x) & magnitude);
+  double ay = double_from_bits(double_bits(y) & magnitude);
   bool y_zero = (iy | static_cast<std::int32_t>(low_word(y))) == 0;
 
   // NaN operands make the comparison unordered.
@@ -46,8 +47,8 @@ extern "C" double __remainder(double x, double y) noexcept {
       r = (ax < h) ? ax : ax - ay;
     }
   }
-  if (hx < 0) r = with_high_word(r, high_word(r) ^ static_cast<std::int32_t>(0x80000000));
-  return r;
+  // x's sign bit flips r's: one exclusive or, no branch on the sign.
+  return double_from_bits(double_bits(r) ^ (double_bits(x) & ~magnitude));
 }
 
 LIBM_WEAK_ALIAS(remainder, __remainder);
