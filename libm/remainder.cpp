@@ -8,25 +8,26 @@ constexpr double half = double_from_bits(0x3fe0000000000000ULL);
 }  // namespace
 
 extern "C" double __remainder(double x, double y) noexcept {
-  std::int32_t hx = high_word(x);
-  std::int32_t ix = hx & 0x7fffffff;
-  std::int32_t iy = high_word(y) & 0x7fffffff;
+  // The magnitudes twice: as integers for the tests, in the vector registers
+  // for the arithmetic, without a round trip between the two.
   constexpr std::uint64_t magnitude = 0x7fffffffffffffffULL;
-  double ax = double_from_bits(double_bits(x) & magnitude);
-  double ay = double_from_bits(double_bits(y) & magnitude);
-  bool y_zero = (iy | static_cast<std::int32_t>(low_word(y))) == 0;
+  constexpr std::uint64_t infinity_bits = 0x7ff0000000000000ULL;
+  const std::uint64_t ix = double_bits(x) & magnitude;
+  const std::uint64_t iy = double_bits(y) & magnitude;
+  double ax = pattern_and(x, magnitude);
+  double ay = pattern_and(y, magnitude);
 
-  // NaN operands make the comparison unordered.
-  if (__builtin_isunordered(ax, ay) || ix == 0x7ff00000 || y_zero) {
-    if (y_zero) return __libm_SVID_libm_err(ax, ay, 28);
+  // x or y a NaN, x infinite, y zero.
+  if (ix >= infinity_bits || iy > infinity_bits || iy == 0) {
+    if (iy == 0) return __libm_SVID_libm_err(ax, ay, 28);
     return __fmod(x, ay);
   }
 
   // 2*|y| is finite here, so x can be brought below it first.
-  if (ax >= ay && iy <= 0x7fdfffff) ax = __fmod(ax, ay + ay);
+  if (ix >= iy && iy < 0x7fe0000000000000ULL) ax = __fmod(ax, ay + ay);
 
   double r;
-  if (iy < 0x00200000) {
+  if (iy < 0x0020000000000000ULL) {
     // Tiny y: halving it could round, doubling ax cannot overflow.
     if (double_bits(ax) == double_bits(ay)) {
       r = zero;
