@@ -1,7 +1,7 @@
 // fmod: the exact remainder of x / y with the sign of x. The significands are
 // reduced as integers, (mx * 2^n) mod my, by one two-word division when the
-// exponents are less than 64 apart and by squaring powers of two beyond:
-// a dozen divisions at most where long division took one step per bit of n.
+// exponents are less than 64 apart and by squaring a power of two beyond:
+// at most seven divisions where long division took one step per bit of n.
 // No floating-point operation on the division path.
 #include "libm_internal.h"
 
