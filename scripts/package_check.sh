@@ -18,6 +18,7 @@ for deb in build-deb/*.deb; do dpkg-deb -x "$deb" "$root"; done
 # The manual page renders without warnings.
 [ -z "$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/java_vm.1.gz" 2>&1 >/dev/null)" ] ||
   fail "the manual page renders with warnings"
+scripts/manpage_check.sh "$root/usr/share/man/man1/java_vm.1.gz" >/dev/null
 
 # The unpacked java_vm on the demo class.
 out=$(HOME="$PWD/demo/home" CLASSPATH="$PWD/build-deb/java/demo/korvel_demo.jar" "$root/usr/bin/java_vm" -t 2>&1) ||

@@ -347,6 +347,71 @@ TEST(EndToEnd, MissingMethod) {
   EXPECT_EQ(run.err, "Java process: Couldn't find method quarn.korvel.navig.motif.Korvel.start\n");
 }
 
+// A path with a hyphen cannot be written in the options file (the hyphen cuts the
+// value); CLASSPATH takes it as it is.
+struct HyphenPathCase {
+  bool inOptionsFile;
+  int status;
+  std::string err;
+};
+
+class HyphenPath : public ::testing::TestWithParam<HyphenPathCase> {};
+
+TEST_P(HyphenPath, OnlyClassPathVariableTakesIt) {
+  std::string folder = makeTempDir();
+  std::string hyphenFolder = folder + "/my-app";
+  ASSERT_EQ(mkdir(hyphenFolder.c_str(), 0700), 0);
+  std::string link = hyphenFolder + "/probe.jar";
+  ASSERT_EQ(symlink(jar("probe").c_str(), link.c_str()), 0);
+  const HyphenPathCase &c = GetParam();
+  VmRun run = c.inOptionsFile ? runJavaVm({}, "-Dkorvel.probe=lost -classpath " + link, std::nullopt)
+                              : runJavaVm({}, "-Dkorvel.probe=kept", link);
+  unlink(link.c_str());
+  rmdir(hyphenFolder.c_str());
+  rmdir(folder.c_str());
+  EXPECT_EQ(run.status, c.status);
+  EXPECT_EQ(run.err, c.err);
+  if (c.status == 0) {
+    EXPECT_EQ(probe(run, "classpath"), link);
+    EXPECT_EQ(probe(run, "probe"), "kept");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EndToEnd, HyphenPath,
+    ::testing::Values(HyphenPathCase{true, 5,
+                                     "javakorvel process: Illegal option: -app/probe.jar\n"
+                                     "Java process: Couldn't find class quarn/korvel/navig/motif/Korvel\n"},
+                      HyphenPathCase{false, 0, ""}));
+
+// System.exit(n) in start ends the process with n modulo 256, nothing of the host's.
+class SystemExit : public ::testing::TestWithParam<std::pair<std::string, int>> {};
+
+TEST_P(SystemExit, GivesTheJavaStatus) {
+  VmRun run = runJavaVm({}, "-Dkorvel.exit=" + GetParam().first, jar("exit"));
+  EXPECT_EQ(run.status, GetParam().second);
+  EXPECT_EQ(run.out, "exiting\n");
+  EXPECT_EQ(run.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, SystemExit,
+                         ::testing::Values(std::pair<std::string, int>{"0", 0}, std::pair<std::string, int>{"7", 7},
+                                           std::pair<std::string, int>{"300", 44}));
+
+// libjvm.so is found through a RUNPATH, which LD_LIBRARY_PATH overrides: that is
+// how another JDK runs without a rebuild. Here the override names the same library.
+TEST(EndToEnd, LibraryPathSelectsTheLibjvm) {
+  std::string folder = makeTempDir();
+  std::string link = folder + "/libjvm.so";
+  ASSERT_EQ(symlink(KORVEL_JVM_LIBRARY, link.c_str()), 0);
+  VmRun run = runJavaVm({}, std::nullopt, jar("probe"), {"LD_LIBRARY_PATH=" + folder, "LD_DEBUG=libs"});
+  unlink(link.c_str());
+  rmdir(folder.c_str());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(probe(run, "trace"), "false");
+  EXPECT_NE(run.err.find("calling init: " + link + "\n"), std::string::npos) << run.err.substr(0, 2000);
+}
+
 // Creation failures: one the VM returns from, one it ends the process on itself.
 class CreationFailure : public ::testing::TestWithParam<std::string> {};
 
