@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Runs the math benchmarks and prints, per function and argument set, ours and
 # the platform's ns per call and their ratio (ours / libm) with its spread, for
-# throughput and latency. Usage: bench/math_table.sh [build folder] [math_bench args...]
+# throughput and latency. Usage: bench/math_table.sh [build folder] [--shared] [math_bench args...]
+# With --shared, ours are the functions of libkorvel_math.so.1 (math_bench_shared).
 # The ratio is the median of the per-repetition ratios (ours and libm timed in
 # alternation on the same arguments); the spread is their interquartile range.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 [ $# -gt 0 ] && shift
-bench="$build/bench/math_bench"
-[ -x "$bench" ] || cmake --build "$build" -j2 --target math_bench >/dev/null
+program=math_bench
+if [ "${1:-}" = --shared ]; then
+  program=math_bench_shared
+  shift
+fi
+bench="$build/bench/$program"
+[ -x "$bench" ] || cmake --build "$build" -j2 --target "$program" >/dev/null
 echo "CPU: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 "$bench" "$@" | awk -F, '
   NR == 1 { next }

@@ -10,7 +10,9 @@ function(run_step)
   message(STATUS "${out}")
 endfunction()
 run_step(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
-foreach(installed bin/java_vm lib/libkorvel_math.a include/korvel_math.h lib/korvel_math/exports.list
+foreach(installed bin/java_vm lib/libkorvel_math.a lib/libkorvel_math.so lib/libkorvel_math.so.1
+                  lib/libkorvel_math.so.1.0.0 include/korvel_math.h lib/korvel_math/exports.list
+                  lib/pkgconfig/korvel_math.pc lib/pkgconfig/korvel_math_shared.pc
                   lib/cmake/KorvelMath/KorvelMathConfig.cmake
                   lib/cmake/KorvelMath/KorvelMathConfigVersion.cmake)
   if(NOT EXISTS ${WORK_DIR}/prefix/${installed})
@@ -60,3 +62,4 @@ run_step(${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${WORK_DIR}/build -DCMAKE_PRE
 run_step(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run_step(${WORK_DIR}/build/exports_consumer)
 run_step(${WORK_DIR}/build/mode_consumer)
+run_step(${WORK_DIR}/build/shared_consumer)

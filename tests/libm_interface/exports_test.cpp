@@ -1,4 +1,5 @@
-// The dynamic symbol table of the built java_vm against libm/exports.list.
+// The dynamic symbol table of the built java_vm (or of libkorvel_math.so.1:
+// EXPORTING_BINARY_PATH) against libm/exports.list.
 // Generic over the list, so it keeps holding as names are added.
 #include <gtest/gtest.h>
 
@@ -9,6 +10,10 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifndef EXPORTING_BINARY_PATH
+#define EXPORTING_BINARY_PATH JAVA_VM_PATH
+#endif
 
 namespace {
 
@@ -86,7 +91,7 @@ class Exports : public ::testing::Test {
   void SetUp() override {
     names = read_export_list(EXPORTS_LIST_PATH);
     ASSERT_FALSE(names.empty());
-    ASSERT_TRUE(read_dynamic_symbols(JAVA_VM_PATH, symbols));
+    ASSERT_TRUE(read_dynamic_symbols(EXPORTING_BINARY_PATH, symbols));
     listed.insert(names.begin(), names.end());
   }
   std::vector<std::string> names;
