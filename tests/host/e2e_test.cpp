@@ -355,6 +355,8 @@ struct HyphenPathCase {
   std::string err;
 };
 
+void PrintTo(const HyphenPathCase &c, std::ostream *os) { *os << (c.inOptionsFile ? "-classpath" : "CLASSPATH"); }
+
 class HyphenPath : public ::testing::TestWithParam<HyphenPathCase> {};
 
 TEST_P(HyphenPath, OnlyClassPathVariableTakesIt) {
@@ -382,7 +384,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HyphenPathCase{true, 5,
                                      "javakorvel process: Illegal option: -app/probe.jar\n"
                                      "Java process: Couldn't find class quarn/korvel/navig/motif/Korvel\n"},
-                      HyphenPathCase{false, 0, ""}));
+                      HyphenPathCase{false, 0, ""}),
+    [](const ::testing::TestParamInfo<HyphenPathCase> &info) {
+      return std::string(info.param.inOptionsFile ? "OptionsFile" : "ClassPathVariable");
+    });
 
 // System.exit(n) in start ends the process with n modulo 256, nothing of the host's.
 class SystemExit : public ::testing::TestWithParam<std::pair<std::string, int>> {};
