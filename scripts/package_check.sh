@@ -55,7 +55,9 @@ libdir="$root/usr/lib/$(gcc -print-multiarch)"
 check_shared_consumer() {
   LD_LIBRARY_PATH="$libdir" "$1" || fail "$1 did not reach our sqrt and fmod in libkorvel_math.so.1"
   readelf -d "$1" | grep -qF "Shared library: [libkorvel_math.so.1]" || fail "$1 does not need libkorvel_math.so.1"
-  ! nm -D --defined-only "$1" | grep -qE " [TW] (sqrt|fmod)$" || fail "$1 carries its own sqrt or fmod"
+  local defined
+  defined=$(nm -D --defined-only "$1")
+  ! grep -qE " [TW] (sqrt|fmod)$" <<<"$defined" || fail "$1 carries its own sqrt or fmod"
 }
 flags=$(PKG_CONFIG_PATH="$libdir/pkgconfig" pkg-config --cflags --libs korvel_math_shared)
 cc -fno-builtin "$consumer/consumer.c" $flags -o "$root/consumer_shared_pkg_config"
@@ -70,6 +72,7 @@ printf 'Source: consumer\n\nPackage: consumer\nArchitecture: any\n' > "$root/shl
 depends=$(cd "$root/shlibdeps" && dpkg-shlibdeps -O -l"$libdir" "$root/consumer_shared_pkg_config" 2>&1) ||
   fail "dpkg-shlibdeps failed: $depends"
 grep -qF "libkorvel-math1 (>= " <<<"$depends" || fail "no dependency on libkorvel-math1: $depends"
+echo "package_check.sh: a program linked against the shared library gets $depends"
 
 # A program built against the C library's libm alone runs on our functions under LD_PRELOAD.
 cc -fno-builtin "$consumer/consumer.c" -lm -o "$root/consumer_libm"

@@ -93,11 +93,13 @@ std::string call_arguments() {
   return arguments;
 }
 
-// Standard output of `program` run on `calls`, with `preload` in LD_PRELOAD when not empty.
-bool run(const std::string& program, const std::string& preload, std::string& out) {
+// Standard output of `program` run on `arguments` (default: `calls`), with `preload`
+// in LD_PRELOAD when not empty; its standard error (SVID messages) is dropped.
+bool run(const std::string& program, const std::string& preload, std::string& out,
+         const std::string& arguments = call_arguments()) {
   std::string command;
   if (!preload.empty()) command = "LD_PRELOAD='" + preload + "' ";
-  command += "'" + program + "'" + call_arguments();
+  command += "'" + program + "'" + arguments + " 2>/dev/null";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return false;
   char buffer[4096];
@@ -124,12 +126,7 @@ TEST(SharedLibrary, ALinkedProgramGetsOurBitsAndItsOwnMatherr) {
 TEST(SharedLibrary, ALinkedProgramChoosesItsOwnMode) {
   // SVID mode: pow(0, -1) is 0 with EDOM (ANSI: -inf), after the program's matherr saw a DOMAIN error.
   std::string out;
-  const std::string arguments = "pow:" + hex_word(0.0) + ":" + hex_word(-1.0);
-  FILE* pipe = popen((std::string("'") + MATH_CALLS_SHARED_SVID + "' " + arguments + " 2>/dev/null").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  char buffer[256];
-  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-  ASSERT_EQ(pclose(pipe), 0);
+  ASSERT_TRUE(run(MATH_CALLS_SHARED_SVID, "", out, " pow:" + hex_word(0.0) + ":" + hex_word(-1.0))) << out;
   EXPECT_EQ(out, "matherr " + std::to_string(DOMAIN) + " pow\npow 0x0000000000000000 " + std::to_string(EDOM) + "\n");
 }
 
