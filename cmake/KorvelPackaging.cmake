@@ -88,7 +88,7 @@ stand in its dynamic symbol table, so the Java runtime's native libraries
 bind to them instead of the C library's.")
 
 # The shared library's own package, named after its SONAME. Its symbols file
-# (written from exports.list) and shlibs file make programs linked against it
+# (written from exports.list and batch/exports.list) and shlibs file make programs linked against it
 # depend on this package; the ldconfig trigger instead of maintainer scripts
 # calling ldconfig (CPack writes those unless the package brings its own).
 set(CPACK_DEBIAN_MATH_RUNTIME_PACKAGE_NAME libkorvel-math1)
