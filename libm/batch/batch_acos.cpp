@@ -14,7 +14,7 @@ namespace korvel_batch::HWY_NAMESPACE {
 namespace {
 
 template <class D>
-hn::Vec<D> acos_main_path(D d, hn::Vec<D> x) {
+HWY_INLINE hn::Vec<D> acos_main_path(D d, hn::Vec<D> x) {
   using namespace asin_acos_constants;
   using V = hn::Vec<D>;
   const V two = hn::Set(d, 2.0);
@@ -44,10 +44,10 @@ hn::Vec<D> acos_main_path(D d, hn::Vec<D> x) {
 }  // namespace
 
 void batch_acos(std::size_t n, const double* x, double* r) {
-  unary_blocks(
+  paired_unary_blocks(
       n, x, r, __acos,
       [](auto d, auto v) { return hn::AndNot(magnitude_below(d, v, 0x3c600001), magnitude_below(d, v, 0x3ff00000)); },
-      [](auto d, auto v) { return acos_main_path(d, v); });
+      [](auto d, auto v) INVERSE_TRIG_INLINE_BODY { return acos_main_path(d, v); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE

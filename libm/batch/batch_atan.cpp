@@ -12,10 +12,10 @@ HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 
 void batch_atan(std::size_t n, const double* x, double* r) {
-  unary_blocks(
+  paired_unary_blocks(
       n, x, r, __atan,
       [](auto d, auto v) { return hn::AndNot(magnitude_below(d, v, 0x3e300000), magnitude_below(d, v, 0x7ff00000)); },
-      [](auto d, auto v) { return atan_main_path(d, v); });
+      [](auto d, auto v) INVERSE_TRIG_INLINE_BODY { return atan_main_path(d, v); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE

@@ -15,7 +15,7 @@ namespace korvel_batch::HWY_NAMESPACE {
 namespace {
 
 template <class D>
-hn::Mask<D> atan2_on_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
+HWY_INLINE hn::Mask<D> atan2_on_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
   const hn::RebindToUnsigned<D> du;
   const hn::RebindToSigned<D> di;
   const auto normal = hn::And(hn::AndNot(magnitude_below(d, x, 0x00100000), magnitude_below(d, x, 0x7ff00000)),
@@ -31,10 +31,10 @@ hn::Mask<D> atan2_on_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
 }
 
 template <class D>
-hn::Vec<D> atan2_main_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
+HWY_INLINE hn::Vec<D> atan2_main_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
   using namespace atan2_constants;
   const hn::RebindToUnsigned<D> du;
-  const auto z = atan_main_path(d, hn::Div(hn::Abs(y), hn::Abs(x)));
+  const auto z = atan_of_magnitude(d, hn::Div(hn::Abs(y), hn::Abs(x)));
   // Left half-plane: PI - (z - PI_lo); (z - PI_lo) - PI below the axis is its negation, never zero.
   const auto x_negative = hn::RebindMask(d, hn::Ne(hn::BitCast(du, sign_bits(d, x)), hn::Zero(du)));
   const auto angle = hn::IfThenElse(x_negative, hn::Sub(hn::Set(d, PI), hn::Sub(z, hn::Set(d, PI_lo))), z);
@@ -44,9 +44,9 @@ hn::Vec<D> atan2_main_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
 }  // namespace
 
 void batch_atan2(std::size_t n, const double* y, const double* x, double* r) {
-  binary_blocks(
+  paired_binary_blocks(
       n, y, x, r, __atan2, [](auto d, auto vy, auto vx) { return atan2_on_path(d, vy, vx); },
-      [](auto d, auto vy, auto vx) { return atan2_main_path(d, vy, vx); });
+      [](auto d, auto vy, auto vx) INVERSE_TRIG_INLINE_BODY { return atan2_main_path(d, vy, vx); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE
