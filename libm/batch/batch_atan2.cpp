@@ -14,30 +14,27 @@ namespace korvel_batch::HWY_NAMESPACE {
 
 namespace {
 
+// Exponent fields e of |x| and |y|: both in 1 ... 2046 (normal, finite), and
+// ey - ex in -60 ... 60, each as one unsigned compare of an offset value.
 template <class D>
 HWY_INLINE hn::Mask<D> atan2_on_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
   const hn::RebindToUnsigned<D> du;
-  const hn::RebindToSigned<D> di;
-  const auto normal = hn::And(hn::AndNot(magnitude_below(d, x, 0x00100000), magnitude_below(d, x, 0x7ff00000)),
-                              hn::AndNot(magnitude_below(d, y, 0x00100000), magnitude_below(d, y, 0x7ff00000)));
-  const auto ax = hn::Abs(x);
-  const auto ay = hn::Abs(y);
+  const auto ex = hn::ShiftRight<53>(hn::ShiftLeft<1>(hn::BitCast(du, x)));
+  const auto ey = hn::ShiftRight<53>(hn::ShiftLeft<1>(hn::BitCast(du, y)));
+  const auto one = hn::Set(du, 1);
+  const auto normal = hn::And(hn::Lt(hn::Sub(ex, one), hn::Set(du, 2046)), hn::Lt(hn::Sub(ey, one), hn::Set(du, 2046)));
+  const auto near = hn::Lt(hn::Sub(hn::Add(ey, hn::Set(du, 60)), ex), hn::Set(du, 121));
   const auto not_one = hn::Ne(hn::BitCast(du, x), hn::Set(du, 0x3ff0000000000000ULL));
-  // Exponent difference in -60 ... 60: offset by 60 it is below 121.
-  const auto exponent_gap = hn::Sub(hn::BitCast(di, hn::ShiftRight<52>(hn::BitCast(du, ay))),
-                                    hn::BitCast(di, hn::ShiftRight<52>(hn::BitCast(du, ax))));
-  const auto near = hn::Lt(hn::BitCast(du, hn::Add(exponent_gap, hn::Set(di, 60))), hn::Set(du, 121));
-  return hn::And(normal, hn::RebindMask(d, hn::And(not_one, near)));
+  return hn::RebindMask(d, hn::And(hn::And(normal, near), not_one));
 }
 
 template <class D>
 HWY_INLINE hn::Vec<D> atan2_main_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
   using namespace atan2_constants;
-  const hn::RebindToUnsigned<D> du;
   const auto z = atan_of_magnitude(d, hn::Div(hn::Abs(y), hn::Abs(x)));
-  // Left half-plane: PI - (z - PI_lo); (z - PI_lo) - PI below the axis is its negation, never zero.
-  const auto x_negative = hn::RebindMask(d, hn::Ne(hn::BitCast(du, sign_bits(d, x)), hn::Zero(du)));
-  const auto angle = hn::IfThenElse(x_negative, hn::Sub(hn::Set(d, PI), hn::Sub(z, hn::Set(d, PI_lo))), z);
+  // Left half-plane: PI - (z - PI_lo); (z - PI_lo) - PI below the axis is its
+  // negation, never zero. x is finite and not zero here: the compare raises nothing.
+  const auto angle = hn::IfThenElse(hn::Lt(x, hn::Zero(d)), hn::Sub(hn::Set(d, PI), hn::Sub(z, hn::Set(d, PI_lo))), z);
   return hn::Xor(angle, sign_bits(d, y));
 }
 
