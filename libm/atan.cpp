@@ -1,23 +1,12 @@
 // atan: short odd polynomials below 1/8, a reduction to the nearest of 97
 // table points between 1/8 and 8, and pi/2 - atan(1/|x|) above 8. Every path
 // takes at most one division and chooses its branch on the high word.
+#include "atan_constants.h"
 #include "libm_internal.h"
 #include "libm_tables.h"
 
 namespace {
-constexpr double one = double_from_bits(0x3ff0000000000000ULL);
-constexpr double p1 = double_from_bits(0xbfd55555555554ccULL);
-constexpr double p2 = double_from_bits(0x3fc9999999945f2aULL);
-constexpr double p3 = double_from_bits(0xbfc2492489cdb42cULL);
-constexpr double p4 = double_from_bits(0x3fbc71ba726d04feULL);
-constexpr double p5 = double_from_bits(0xbfb7410798893f6eULL);
-constexpr double p6 = double_from_bits(0x3fb2cc1ff0dd3da2ULL);
-constexpr double q1 = double_from_bits(0xbfd5555555553b5dULL);
-constexpr double q2 = double_from_bits(0x3fc99999882347ffULL);
-constexpr double q3 = double_from_bits(0xbfc2476059d3fc13ULL);
-constexpr double pio2hi = double_from_bits(0x3ff921fb54442d18ULL);
-constexpr double pio2lo = double_from_bits(0x3c91a62633145c07ULL);
-constexpr double big = double_from_bits(0x479e17b84357691bULL);
+using namespace atan_constants;
 }  // namespace
 
 extern "C" double __atan(double x) noexcept {

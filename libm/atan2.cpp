@@ -1,15 +1,10 @@
 // atan2: the special operands and the quadrant resolved here, the angle of
 // |y|/|x| from __atan, corrected by pi with its low part in the left half-plane.
+#include "atan2_constants.h"
 #include "libm_internal.h"
 
 namespace {
-constexpr double zero = double_from_bits(0x0000000000000000ULL);
-constexpr double tiny = double_from_bits(0x358dee7a4ad4b81fULL);
-constexpr double PIo4 = double_from_bits(0x3fe921fb54442d18ULL);
-constexpr double PIo2 = double_from_bits(0x3ff921fb54442d18ULL);
-constexpr double PI = double_from_bits(0x400921fb54442d18ULL);
-constexpr double PI_lo = double_from_bits(0x3ca1a62633145c07ULL);
-constexpr double two54 = double_from_bits(0x4350000000000000ULL);
+using namespace atan2_constants;
 
 bool is_nan(std::int32_t ix, std::uint32_t lx) { return ix > 0x7ff00000 || (ix == 0x7ff00000 && lx != 0); }
 

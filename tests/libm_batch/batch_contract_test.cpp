@@ -10,6 +10,7 @@
 
 #include "trap_child.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cfenv>
@@ -196,6 +197,45 @@ TEST(BatchContract, ErrorLanesReachTheHandlerInElementOrder) {
     c.batch(c.x.size(), c.x.data(), r.data());
     EXPECT_EQ(matherr_calls, c.calls);
     EXPECT_EQ(errno, c.errno_value);
+  }
+}
+
+// The inverse trigonometric bodies compute every branch on every lane: one
+// quiet NaN, zero, subnormal, tiny or huge lane at each position amid main-path
+// lanes of every branch (an ordered compare on the NaN would raise invalid on
+// SSE4 and NEON; x*x of a tiny lane, underflow) leaves the loop's flags.
+TEST(BatchContract, InverseTrigQuietLanesAmidMainPathLanes) {
+  struct quiet_case {
+    const char* name;
+    std::vector<double> main_path;  // 16 lanes over the branches
+    std::vector<double> odd_lanes;
+  };
+  const std::vector<double> odd = {qnan, -qnan, 0.0, -0.0, tiny, -0x1p-600, 0x1p-40};
+  const quiet_case cases[] = {
+      {"asin", {0.3, -0.7, 0.55, -0.99, 0x1p-20, 0.98, -0.6, 0.1, 0.4, -0.2, 0.9, 0.999, -0.5, 0.75, 0.01, -0.3},
+       odd},
+      {"acos", {0.3, -0.7, 0.55, -0.99, 0x1p-50, 0.98, -0.6, 0.1, 0.4, -0.2, 0.9, 0.999, -0.5, 0.75, 0.01, -0.3},
+       odd},
+      {"atan", {0.3, -0.7, 1.5, -2.75, 10.0, -100.5, 1e6, 0x1p-12, 0x1p-20, -0x1p-25, 1.0, -0.125, 7.99, 8.0, 1e17, -3.0},
+       {qnan, -qnan, 0.0, -0.0, tiny, -0x1p-600, 0x1p-40, inf}},
+      {"atan2", {0.3, -0.7, 1.5, -2.75, 10.0, -100.5, 1e6, 0x1p-12, 0x1p-20, -0x1p-25, 1.0, -0.125, 7.99, 8.0, 1e17, -3.0},
+       {qnan, -qnan, 0.0, -0.0, tiny, -0x1p-600, 0x1p-80, inf}},
+  };
+  for (const quiet_case& c : cases) {
+    const batch_function& f = *std::find_if(functions.begin(), functions.end(),
+                                            [&](const batch_function& g) { return std::strcmp(g.name, c.name) == 0; });
+    SCOPED_TRACE(f.name);
+    for (double lane : c.odd_lanes) {
+      for (std::size_t at = 0; at < c.main_path.size(); ++at) {
+        std::vector<double> x = c.main_path, y(c.main_path.rbegin(), c.main_path.rend());
+        x[at] = lane;
+        ASSERT_EQ(batch_call(f, x, y, 0, place::apart), scalar_loop(f, x, y))
+            << "lane " << lane << " at " << at << " on " << korvel_batch_target();
+        std::swap(x, y);
+        ASSERT_EQ(batch_call(f, x, y, 0, place::apart), scalar_loop(f, x, y))
+            << "y lane " << lane << " at " << at << " on " << korvel_batch_target();
+      }
+    }
   }
 }
 
