@@ -10,14 +10,14 @@
 #include "log_constants.h"
 #include "log_tables.h"
 
+HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 namespace {
-namespace hn = hwy::HWY_NAMESPACE;
 using namespace log_constants;
 
 // Positive normal x: 2^-1022 <= x < inf, sign clear.
 M log_on_path(D d, V x) {
-  const hn::RebindToSigned<D> di;
+  const DI di;
   const auto bits = hn::BitCast(di, x);
   const auto in_range = hn::And(hn::Gt(bits, hn::Set(di, 0x000fffffffffffffLL)),
                                 hn::Lt(bits, hn::Set(di, 0x7ff0000000000000LL)));
@@ -32,7 +32,7 @@ auto high_word_in(VI hx, std::int64_t lo, std::int64_t hi) {
 }
 
 V log_body(D d, V x) {
-  const hn::RebindToSigned<D> di;
+  const DI di;
   const auto bits = hn::BitCast(di, x);
   const auto hx = hn::ShiftRight<32>(bits);
 
@@ -108,3 +108,4 @@ void batch_log(std::size_t n, const double* x, double* r) {
       n, x, r, __log, [](D d, V v) { return log_on_path(d, v); }, [](D d, V v) { return log_body(d, v); });
 }
 }  // namespace korvel_batch::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();

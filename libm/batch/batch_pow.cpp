@@ -11,11 +11,9 @@
 #include "libm_tables.h"
 #include "pow_constants.h"
 
+HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 namespace {
-namespace hn = hwy::HWY_NAMESPACE;
-using DI = hn::RebindToSigned<D>;
-using VI = hn::Vec<DI>;
 using namespace pow_constants;
 
 VI int_set(std::uint64_t bits) { return hn::Set(DI(), static_cast<std::int64_t>(bits)); }
@@ -158,3 +156,4 @@ void batch_pow(std::size_t n, const double* x, const double* y, double* r) {
       [](D d, V a, V b) { return pow_body(d, a, b); });
 }
 }  // namespace korvel_batch::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
