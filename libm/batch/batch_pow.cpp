@@ -7,6 +7,7 @@
 #include <hwy/highway.h>
 
 #include "batch_loop.h"
+#include "batch_lane_ops.h"
 #include "korvel_math.h"
 #include "libm_tables.h"
 #include "pow_constants.h"
@@ -16,19 +17,9 @@ namespace korvel_batch::HWY_NAMESPACE {
 namespace {
 using namespace pow_constants;
 
-VI int_set(std::uint64_t bits) { return hn::Set(DI(), static_cast<std::int64_t>(bits)); }
+HWY_INLINE VI int_set(std::uint64_t bits) { return hn::Set(DI(), static_cast<std::int64_t>(bits)); }
 
-// Rounded to 24 significant bits and back, as the scalar's conversion to float.
-V to_single(D d, V v) { return hn::PromoteTo(d, hn::DemoteTo(hn::Rebind<float, D>(), v)); }
-
-// An integer of fewer than 51 bits as a double, exactly and without a flag:
-// the pattern of 1.5·2^52 plus the integer, less 1.5·2^52.
-V small_integer_to_double(D d, VI n) {
-  return hn::Sub(hn::BitCast(d, hn::Add(n, int_set(0x4338000000000000ULL))),
-                 hn::Set(d, double_from_bits(0x4338000000000000ULL)));
-}
-
-M pow_on_path(D d, V x, V y) {
+HWY_INLINE M pow_on_path(D d, V x, V y) {
   const DI di;
   const VI bx = hn::BitCast(di, x);
   const VI by = hn::BitCast(di, y);
@@ -42,7 +33,7 @@ M pow_on_path(D d, V x, V y) {
   // |log2 x| < |e| + 1 for x = 2^e·m. y cut to its high word (21 bits) times
   // |e| + 1 (11 bits) is exact, so the test raises nothing; below 1000 it keeps
   // |z| < 1000·(1 + 2^-20) and the scale 2^(z rounded) inside the normal range.
-  const VI e = hn::Sub(hn::ShiftRight<52>(hn::IfThenElse(operands_ok, bx, int_set(0x3ff0000000000000ULL))), int_set(1023));
+  const VI e = hn::Sub(shift_right_non_negative<52>(hn::IfThenElse(operands_ok, bx, int_set(0x3ff0000000000000ULL))), int_set(1023));
   const VI bound = hn::Add(hn::Abs(e), int_set(1));
   const V y_head = hn::BitCast(d, hn::IfThenElseZero(operands_ok, hn::And(ay, int_set(0x7fffffff00000000ULL))));
   const M moderate = hn::Lt(hn::Mul(y_head, small_integer_to_double(d, bound)), hn::Set(d, 1000.0));
@@ -50,8 +41,8 @@ M pow_on_path(D d, V x, V y) {
 }
 
 // log2 x as head t1 (24 significant bits) + tail t2, for positive normal x != 1.
-void log2_x(D d, V x, VI bx, V& t1, V& t2) {
-  const VI hx = hn::ShiftRight<32>(bx);
+HWY_INLINE void log2_x(D d, V x, VI bx, V& t1, V& t2) {
+  const VI hx = shift_right_non_negative<32>(bx);
   const M near = hn::RebindMask(
       d, hn::And(hn::Gt(hx, int_set(0x3fef03f0)), hn::Lt(hx, int_set(0x3ff08208))));
 
@@ -60,8 +51,8 @@ void log2_x(D d, V x, VI bx, V& t1, V& t2) {
   const VI m_bits = hn::Or(hn::And(bx, int_set(0x000fffffffffffffULL)), int_set(0x3ff0000000000000ULL));
   const V m = hn::BitCast(d, m_bits);
   const V u = hn::BitCast(d, hn::And(hn::Add(m_bits, int_set(0x0000100000000000ULL)), int_set(0xffffe00000000000ULL)));
-  const VI j = hn::And(hn::ShiftRight<13>(hn::Add(hn::ShiftRight<32>(m_bits), int_set(0x1000))), int_set(127));
-  const VI n = hn::Sub(hn::ShiftRight<20>(hn::Add(hx, int_set(0x1000))), int_set(1023));
+  const VI j = hn::And(shift_right_non_negative<13>(hn::Add(shift_right_non_negative<32>(m_bits), int_set(0x1000))), int_set(127));
+  const VI n = hn::Sub(shift_right_non_negative<20>(hn::Add(hx, int_set(0x1000))), int_set(1023));
 
   // Near one f = x - 1; 1 in the other lanes, so that their near-one forms
   // stay zero and raise nothing.
@@ -72,7 +63,7 @@ void log2_x(D d, V x, VI bx, V& t1, V& t2) {
 
   const V f = hn::Sub(m, u);
   const V s = hn::Mul(f, q);
-  const V hm = hn::Add(small_integer_to_double(d, n), hn::GatherIndex(d, __libm_TBL_log2_hi, j));
+  const V hm = hn::Add(small_integer_to_double(d, n), table_read(d, __libm_TBL_log2_hi, j));
   const V s_h = to_single(d, s);
   const V z = hn::Mul(s, s);
   const V s_h_A1_hi = hn::Mul(s_h, hn::Set(d, A1_hi));
@@ -82,7 +73,7 @@ void log2_x(D d, V x, VI bx, V& t1, V& t2) {
   const V r = hn::Add(
       hn::Add(hn::Add(hn::Mul(s_l, hn::Set(d, A1)), hn::Mul(s_h, hn::Set(d, A1_lo))),
               hn::Mul(hn::Mul(s, z), hn::Add(hn::Set(d, A2), hn::Mul(z, hn::Set(d, A3))))),
-      hn::Sub(hn::GatherIndex(d, __libm_TBL_log2_lo, j), e));
+      hn::Sub(table_read(d, __libm_TBL_log2_lo, j), e));
   t1 = to_single(d, hn::Add(T, r));
   t2 = hn::Sub(r, hn::Sub(t1, T));
   if (hn::AllFalse(d, near)) return;
@@ -109,7 +100,7 @@ void log2_x(D d, V x, VI bx, V& t1, V& t2) {
   t2 = hn::IfThenElse(near, t2_near, t2);
 }
 
-V pow_body(D d, V x, V y) {
+HWY_INLINE V pow_body(D d, V x, V y) {
   const DI di;
   const VI bx = hn::BitCast(di, x);
   const VI by = hn::BitCast(di, y);
@@ -139,12 +130,12 @@ V pow_body(D d, V x, V y) {
   const VI j = hn::And(n, int_set(63));
   const VI m = hn::ShiftRight<6>(n);
   const V t = hn::Sub(p_l, hn::Sub(hn::Mul(dn, hn::Set(d, one_sixty_fourth)), p_h));
-  const V hi = hn::GatherIndex(d, __libm_TBL_exp2_hi, j);
+  const V hi = table_read(d, __libm_TBL_exp2_hi, j);
   const V poly = hn::Add(
       hn::Set(d, E1),
       hn::Mul(t, hn::Add(hn::Set(d, E2),
                          hn::Mul(t, hn::Add(hn::Set(d, E3), hn::Mul(t, hn::Add(hn::Set(d, E4), hn::Mul(t, hn::Set(d, E5)))))))));
-  const V r = hn::Add(hn::Add(hn::GatherIndex(d, __libm_TBL_exp2_lo, j), hn::Mul(hn::Mul(hi, t), poly)), hi);
+  const V r = hn::Add(hn::Add(table_read(d, __libm_TBL_exp2_lo, j), hn::Mul(hn::Mul(hi, t), poly)), hi);
   // r·2^m on the exponent field: -1021 <= m < 1023 here.
   return hn::BitCast(d, hn::Add(hn::BitCast(di, r), hn::ShiftLeft<52>(m)));
 }
@@ -152,8 +143,8 @@ V pow_body(D d, V x, V y) {
 
 void batch_pow(std::size_t n, const double* x, const double* y, double* r) {
   binary_blocks(
-      n, x, y, r, __pow, [](D d, V a, V b) { return pow_on_path(d, a, b); },
-      [](D d, V a, V b) { return pow_body(d, a, b); });
+      n, x, y, r, __pow, [](D d, V a, V b) __attribute__((always_inline)) { return pow_on_path(d, a, b); },
+      [](D d, V a, V b) __attribute__((always_inline)) { return pow_body(d, a, b); });
 }
 }  // namespace korvel_batch::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
