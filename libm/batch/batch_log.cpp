@@ -45,27 +45,10 @@ HWY_INLINE VI rounded_to_five_bits(VI bits) {
   return hn::And(hn::Add(bits, hn::Set(di, 0x0000400000000000LL)), hn::Set(di, static_cast<std::int64_t>(0xffff800000000000ULL)));
 }
 
-// The general path's pieces: x = 2^n·m, 1 <= m < 2, m rounded to y; a carry
-// of that rounding to 2 raises n and wraps j to 0.
-struct general_parts {
-  V m;
-  V y;
-  VI n;
-  VI j;
-};
-
-HWY_INLINE general_parts general_split(D d, VI bits, VI hx) {
-  const DI di;
-  const VI m_bits = hn::Or(hn::And(bits, hn::Set(di, 0x000fffffffffffffLL)), hn::Set(di, 0x3ff0000000000000LL));
-  return {hn::BitCast(d, m_bits), hn::BitCast(d, rounded_to_five_bits(m_bits)),
-          hn::Sub(shift_right_non_negative<20>(hn::Add(hx, hn::Set(di, 0x4000))), hn::Set(di, 1023)),
-          hn::And(shift_right_non_negative<15>(hn::Add(shift_right_non_negative<32>(m_bits), hn::Set(di, 0x4000))),
-                  hn::Set(di, 31))};
-}
-
-HWY_INLINE V general_result(D d, const general_parts& g, V p) {
-  const V dn = small_integer_to_double(d, g.n);
-  return hn::Add(hn::Add(table_read(d, log_tbl32, g.j), hn::Add(p, hn::Mul(dn, hn::Set(d, ln2lo)))),
+// The general path's sum, (ln(1 + j/32) + (p + n·ln2lo)) + n·ln2hi.
+HWY_INLINE V general_result(D d, VI n, VI j, V p) {
+  const V dn = small_integer_to_double(d, n);
+  return hn::Add(hn::Add(table_read(d, log_tbl32, j), hn::Add(p, hn::Mul(dn, hn::Set(d, ln2lo)))),
                  hn::Mul(dn, hn::Set(d, ln2hi)));
 }
 
@@ -73,12 +56,21 @@ HWY_INLINE V log_body(D d, V x) {
   const DI di;
   const VI bits = hn::BitCast(di, x);
   const VI hx = shift_right_non_negative<32>(bits);
-  const general_parts g = general_split(d, bits, hx);
+  // General path: x = 2^n·m, 1 <= m < 2, m rounded to y_general; a carry of
+  // that rounding to 2 raises n and wraps j to 0.
+  const VI m_bits = hn::Or(hn::And(bits, hn::Set(di, 0x000fffffffffffffLL)), hn::Set(di, 0x3ff0000000000000LL));
+  const V m = hn::BitCast(d, m_bits);
+  const V y_general = hn::BitCast(d, rounded_to_five_bits(m_bits));
+  const VI n = hn::Sub(shift_right_non_negative<20>(hn::Add(hx, hn::Set(di, 0x4000))), hn::Set(di, 1023));
+  const VI j = hn::And(shift_right_non_negative<15>(hn::Add(shift_right_non_negative<32>(m_bits), hn::Set(di, 0x4000))),
+                       hn::Set(di, 31));
 
   const auto table_i = high_word_in(hx, 0x3fb80000, 0x40378000);
   const M table = hn::RebindMask(d, table_i);
   // Most blocks of widely spread arguments: the general path alone.
-  if (hn::AllFalse(d, table)) return general_result(d, g, series_in_s(d, hn::Div(hn::Sub(g.m, g.y), hn::Add(g.m, g.y))));
+  if (hn::AllFalse(d, table)) {
+    return general_result(d, n, j, series_in_s(d, hn::Div(hn::Sub(m, y_general), hn::Add(m, y_general))));
+  }
 
   const M near = hn::RebindMask(d, high_word_in(hx, 0x3fee0f8f, 0x3ff10842));
   // Near one: f = x - 1, and 1 in the other lanes, whose f*f could overflow.
@@ -88,8 +80,8 @@ HWY_INLINE V log_body(D d, V x) {
   const VI k = hn::IfThenElseZero(table_i, shift_right_non_negative<15>(hn::Sub(hx, hn::Set(di, 0x3fb7c000))));
 
   // One division for the three paths: f/(2 + f) near one, (a - y)/(a + y) else.
-  const V a = hn::IfThenElse(table, x, g.m);
-  const V y = hn::IfThenElse(table, y_table, g.y);
+  const V a = hn::IfThenElse(table, x, m);
+  const V y = hn::IfThenElse(table, y_table, y_general);
   const V numerator = hn::IfThenElse(near, f, hn::Sub(a, y));
   const V denominator = hn::IfThenElse(near, hn::Add(hn::Set(d, two), f), hn::Add(a, y));
   const V s = hn::Div(numerator, denominator);
@@ -99,7 +91,7 @@ HWY_INLINE V log_body(D d, V x) {
   V lo;
   table_read_pair(d, __libm_TBL_log_hi, __libm_TBL_log_lo, k, hi, lo);
   V result = hn::Add(hi, hn::Add(lo, p));
-  if (!hn::AllTrue(d, table)) result = hn::IfThenElse(table, result, general_result(d, g, p));
+  if (!hn::AllTrue(d, table)) result = hn::IfThenElse(table, result, general_result(d, n, j, p));
   if (hn::AllFalse(d, near)) return result;
 
   // R with two coefficients within about 1/256 of one, four elsewhere.

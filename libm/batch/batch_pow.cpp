@@ -63,7 +63,10 @@ HWY_INLINE void log2_x(D d, V x, VI bx, V& t1, V& t2) {
 
   const V f = hn::Sub(m, u);
   const V s = hn::Mul(f, q);
-  const V hm = hn::Add(small_integer_to_double(d, n), table_read(d, __libm_TBL_log2_hi, j));
+  V log2_hi;
+  V log2_lo;
+  table_read_pair(d, __libm_TBL_log2_hi, __libm_TBL_log2_lo, j, log2_hi, log2_lo);
+  const V hm = hn::Add(small_integer_to_double(d, n), log2_hi);
   const V s_h = to_single(d, s);
   const V z = hn::Mul(s, s);
   const V s_h_A1_hi = hn::Mul(s_h, hn::Set(d, A1_hi));
@@ -73,7 +76,7 @@ HWY_INLINE void log2_x(D d, V x, VI bx, V& t1, V& t2) {
   const V r = hn::Add(
       hn::Add(hn::Add(hn::Mul(s_l, hn::Set(d, A1)), hn::Mul(s_h, hn::Set(d, A1_lo))),
               hn::Mul(hn::Mul(s, z), hn::Add(hn::Set(d, A2), hn::Mul(z, hn::Set(d, A3))))),
-      hn::Sub(table_read(d, __libm_TBL_log2_lo, j), e));
+      hn::Sub(log2_lo, e));
   t1 = to_single(d, hn::Add(T, r));
   t2 = hn::Sub(r, hn::Sub(t1, T));
   if (hn::AllFalse(d, near)) return;
@@ -130,12 +133,14 @@ HWY_INLINE V pow_body(D d, V x, V y) {
   const VI j = hn::And(n, int_set(63));
   const VI m = hn::ShiftRight<6>(n);
   const V t = hn::Sub(p_l, hn::Sub(hn::Mul(dn, hn::Set(d, one_sixty_fourth)), p_h));
-  const V hi = table_read(d, __libm_TBL_exp2_hi, j);
+  V hi;
+  V lo;
+  table_read_pair(d, __libm_TBL_exp2_hi, __libm_TBL_exp2_lo, j, hi, lo);
   const V poly = hn::Add(
       hn::Set(d, E1),
       hn::Mul(t, hn::Add(hn::Set(d, E2),
                          hn::Mul(t, hn::Add(hn::Set(d, E3), hn::Mul(t, hn::Add(hn::Set(d, E4), hn::Mul(t, hn::Set(d, E5)))))))));
-  const V r = hn::Add(hn::Add(table_read(d, __libm_TBL_exp2_lo, j), hn::Mul(hn::Mul(hi, t), poly)), hi);
+  const V r = hn::Add(hn::Add(lo, hn::Mul(hn::Mul(hi, t), poly)), hi);
   // r·2^m on the exponent field: -1021 <= m < 1023 here.
   return hn::BitCast(d, hn::Add(hn::BitCast(di, r), hn::ShiftLeft<52>(m)));
 }
