@@ -52,23 +52,31 @@ HWY_INLINE V general_result(D d, VI n, VI j, V p) {
                  hn::Mul(dn, hn::Set(d, ln2hi)));
 }
 
+// The general path's parts: x = 2^n·m, 1 <= m < 2, m rounded to y; a carry
+// of that rounding to 2 raises n and wraps j to 0.
+HWY_INLINE void general_split(D d, VI bits, VI hx, V& m, V& y, VI& n, VI& j) {
+  const DI di;
+  const VI m_bits = hn::Or(hn::And(bits, hn::Set(di, 0x000fffffffffffffLL)), hn::Set(di, 0x3ff0000000000000LL));
+  m = hn::BitCast(d, m_bits);
+  y = hn::BitCast(d, rounded_to_five_bits(m_bits));
+  n = hn::Sub(shift_right_non_negative<20>(hn::Add(hx, hn::Set(di, 0x4000))), hn::Set(di, 1023));
+  j = hn::And(shift_right_non_negative<15>(hn::Add(shift_right_non_negative<32>(m_bits), hn::Set(di, 0x4000))),
+              hn::Set(di, 31));
+}
+
 HWY_INLINE V log_body(D d, V x) {
   const DI di;
   const VI bits = hn::BitCast(di, x);
   const VI hx = shift_right_non_negative<32>(bits);
-  // General path: x = 2^n·m, 1 <= m < 2, m rounded to y_general; a carry of
-  // that rounding to 2 raises n and wraps j to 0.
-  const VI m_bits = hn::Or(hn::And(bits, hn::Set(di, 0x000fffffffffffffLL)), hn::Set(di, 0x3ff0000000000000LL));
-  const V m = hn::BitCast(d, m_bits);
-  const V y_general = hn::BitCast(d, rounded_to_five_bits(m_bits));
-  const VI n = hn::Sub(shift_right_non_negative<20>(hn::Add(hx, hn::Set(di, 0x4000))), hn::Set(di, 1023));
-  const VI j = hn::And(shift_right_non_negative<15>(hn::Add(shift_right_non_negative<32>(m_bits), hn::Set(di, 0x4000))),
-                       hn::Set(di, 31));
-
   const auto table_i = high_word_in(hx, 0x3fb80000, 0x40378000);
   const M table = hn::RebindMask(d, table_i);
+  V m;
+  V y_general;
+  VI n;
+  VI j;
   // Most blocks of widely spread arguments: the general path alone.
   if (hn::AllFalse(d, table)) {
+    general_split(d, bits, hx, m, y_general, n, j);
     return general_result(d, n, j, series_in_s(d, hn::Div(hn::Sub(m, y_general), hn::Add(m, y_general))));
   }
 
@@ -79,9 +87,16 @@ HWY_INLINE V log_body(D d, V x) {
   const V y_table = hn::BitCast(d, rounded_to_five_bits(bits));
   const VI k = hn::IfThenElseZero(table_i, shift_right_non_negative<15>(hn::Sub(hx, hn::Set(di, 0x3fb7c000))));
 
-  // One division for the three paths: f/(2 + f) near one, (a - y)/(a + y) else.
-  const V a = hn::IfThenElse(table, x, m);
-  const V y = hn::IfThenElse(table, y_table, y_general);
+  // One division for the three paths: f/(2 + f) near one, (a - y)/(a + y)
+  // with a = x on the table path, m on the general path.
+  const bool all_table = hn::AllTrue(d, table);
+  V a = x;
+  V y = y_table;
+  if (!all_table) {
+    general_split(d, bits, hx, m, y_general, n, j);
+    a = hn::IfThenElse(table, x, m);
+    y = hn::IfThenElse(table, y_table, y_general);
+  }
   const V numerator = hn::IfThenElse(near, f, hn::Sub(a, y));
   const V denominator = hn::IfThenElse(near, hn::Add(hn::Set(d, two), f), hn::Add(a, y));
   const V s = hn::Div(numerator, denominator);
@@ -91,22 +106,26 @@ HWY_INLINE V log_body(D d, V x) {
   V lo;
   table_read_pair(d, __libm_TBL_log_hi, __libm_TBL_log_lo, k, hi, lo);
   V result = hn::Add(hi, hn::Add(lo, p));
-  if (!hn::AllTrue(d, table)) result = hn::IfThenElse(table, result, general_result(d, n, j, p));
+  if (!all_table) result = hn::IfThenElse(table, result, general_result(d, n, j, p));
   if (hn::AllFalse(d, near)) return result;
 
   // R with two coefficients within about 1/256 of one, four elsewhere.
   const V z = hn::Mul(s, s);
-  const M short_series = hn::RebindMask(d, high_word_in(hx, 0x3fefe000, 0x3ff01000));
-  const V R2 = hn::Mul(z, hn::Add(hn::Set(d, B1), hn::Mul(z, hn::Set(d, B2))));
   const V R4 = hn::Mul(
       z, hn::Add(hn::Set(d, B1),
                  hn::Mul(z, hn::Add(hn::Set(d, B2), hn::Mul(z, hn::Add(hn::Set(d, B3), hn::Mul(z, hn::Set(d, B4))))))));
-  const V R = hn::IfThenElse(short_series, R2, R4);
-  const V near_one = hn::Sub(f, hn::Mul(s, hn::Sub(f, R)));
+  V R = R4;
+  const M short_series = hn::And(near, hn::RebindMask(d, high_word_in(hx, 0x3fefe000, 0x3ff01000)));
+  if (!hn::AllFalse(d, short_series)) {
+    R = hn::IfThenElse(short_series, hn::Mul(z, hn::Add(hn::Set(d, B1), hn::Mul(z, hn::Set(d, B2)))), R4);
+  }
+  result = hn::IfThenElse(near, hn::Sub(f, hn::Mul(s, hn::Sub(f, R))), result);
   // hx 0x3feffffc ... 0x3ff00003: f - f²(1/2 - f/3); +0 at x = 1 exactly, the scalar's zero.
-  const auto cubic_i = hn::Eq(hn::And(hn::Add(hx, hn::Set(di, 4)), hn::Set(di, ~std::int64_t{7})), hn::Set(di, 0x3ff00000));
-  const V cubic = hn::Sub(f, hn::Mul(hn::Mul(f, f), hn::Sub(hn::Set(d, half), hn::Mul(hn::Set(d, one_third), f))));
-  return hn::IfThenElse(near, hn::IfThenElse(hn::RebindMask(d, cubic_i), cubic, near_one), result);
+  const M cubic = hn::RebindMask(
+      d, hn::Eq(hn::And(hn::Add(hx, hn::Set(di, 4)), hn::Set(di, ~std::int64_t{7})), hn::Set(di, 0x3ff00000)));
+  if (hn::AllFalse(d, cubic)) return result;
+  return hn::IfThenElse(
+      cubic, hn::Sub(f, hn::Mul(hn::Mul(f, f), hn::Sub(hn::Set(d, half), hn::Mul(hn::Set(d, one_third), f)))), result);
 }
 }  // namespace
 
