@@ -3,25 +3,12 @@
 // 0.09375 <= x < 23.5, and n·ln 2 + ln(1 + j/32) + series elsewhere.
 #include "libm_internal.h"
 #include "libm_tables.h"
+#include "log_constants.h"
 
 #include "log_tables.h"
 
 namespace {
-constexpr double zero = double_from_bits(0x0000000000000000ULL);
-constexpr double one_third = double_from_bits(0x3fd5555555555555ULL);
-constexpr double half = double_from_bits(0x3fe0000000000000ULL);
-constexpr double one = double_from_bits(0x3ff0000000000000ULL);
-constexpr double two = double_from_bits(0x4000000000000000ULL);
-constexpr double two52 = double_from_bits(0x4330000000000000ULL);
-constexpr double ln2hi = double_from_bits(0x3fe62e42fee00000ULL);  // 21 trailing zeros: n·ln2hi is exact
-constexpr double ln2lo = double_from_bits(0x3dea39ef35793c76ULL);
-constexpr double A1 = double_from_bits(0x3fe55555555571daULL);
-constexpr double A2 = double_from_bits(0x3fd999998702be3aULL);
-constexpr double A3 = double_from_bits(0x3fd24af73f4569b1ULL);
-constexpr double B1 = double_from_bits(0x3fe55555555554edULL);
-constexpr double B2 = double_from_bits(0x3fd9999999b93aadULL);
-constexpr double B3 = double_from_bits(0x3fd24923144fabc5ULL);
-constexpr double B4 = double_from_bits(0x3fcc7ffa5aafbc63ULL);
+using namespace log_constants;
 
 // ln(x/y) = 2·atanh(s) for s = (x - y)/(x + y), shared by both table paths.
 inline double series_in_s(double s) {

@@ -4,33 +4,10 @@
 // settled first; overflow, underflow and domain errors go to the handler.
 #include "libm_internal.h"
 #include "libm_tables.h"
+#include "pow_constants.h"
 
 namespace {
-constexpr double zero = double_from_bits(0x0000000000000000ULL);
-constexpr double one = double_from_bits(0x3ff0000000000000ULL);
-constexpr double two = double_from_bits(0x4000000000000000ULL);
-constexpr double E1 = double_from_bits(0x3fe62e42fefa39efULL);
-constexpr double E2 = double_from_bits(0x3fcebfbdff829821ULL);
-constexpr double E3 = double_from_bits(0x3fac6b08d7047ac3ULL);
-constexpr double E4 = double_from_bits(0x3f83b2ad5447ffd4ULL);
-constexpr double E5 = double_from_bits(0x3f55d881e756779bULL);
-constexpr double two53 = double_from_bits(0x4340000000000000ULL);
-constexpr double A1_hi = double_from_bits(0x4007154760000000ULL);
-constexpr double A1_lo = double_from_bits(0x3e64ae0bf863a498ULL);
-constexpr double A1 = double_from_bits(0x40071547652b82feULL);
-constexpr double A2 = double_from_bits(0x3feec709dc394b53ULL);
-constexpr double A3 = double_from_bits(0x3fe277721642f0dfULL);
-constexpr double B0_hi = double_from_bits(0x4007154760000000ULL);
-constexpr double B0_lo = double_from_bits(0x3e64ae0bf85ddf87ULL);
-constexpr double B0 = double_from_bits(0x40071547652b82feULL);
-constexpr double B1 = double_from_bits(0x3feec709dc3a03fdULL);
-constexpr double B2 = double_from_bits(0x3fe2776c50f004f6ULL);
-constexpr double B3 = double_from_bits(0x3fda617605bd93f0ULL);
-constexpr double B4 = double_from_bits(0x3fd48750fb264341ULL);
-constexpr double half = double_from_bits(0x3fe0000000000000ULL);
-constexpr double sixty_four = double_from_bits(0x4050000000000000ULL);
-constexpr double one_sixty_fourth = double_from_bits(0x3f90000000000000ULL);
-constexpr double twom54 = double_from_bits(0x3c90000000000000ULL);
+using namespace pow_constants;
 
 constexpr std::int32_t sign_bit = static_cast<std::int32_t>(0x80000000);
 
