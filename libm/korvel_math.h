@@ -3,6 +3,8 @@
 // (declared here) and a weak alias with the plain name at the same address.
 #pragma once
 
+#include <stddef.h>
+
 // The library's functions never throw; C has no such marker.
 #ifdef __cplusplus
 #define KORVEL_MATH_NOEXCEPT noexcept
@@ -68,6 +70,32 @@ int __libm__rem_pio2(double x, double* y) KORVEL_MATH_NOEXCEPT;
 // integer-valued doubles scaled from 2^e0) with the 2/pi bits `ipio2`;
 // p = 0 .. 3 selects the precision and how many of y[0], y[1], y[2] are written.
 int __libm__rem_pio2m(const double* x, double* y, int e0, int nx, int p, const int* ipio2) KORVEL_MATH_NOEXCEPT;
+
+// Batch entry points: r[i] = f(x[i]) (or f(x[i], y[i])) for i = 0 .. n-1,
+// exactly as a loop of the scalar calls in element order would leave
+// everything: result bits, error handler calls (matherr, errno), accrued
+// flags, in any rounding mode and with traps. r may be the same array as an
+// argument; any alignment. Vector code for the instruction set of
+// korvel_batch_target(), chosen once per process (KORVEL_BATCH_TARGET forces one).
+void korvel_vsin(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vcos(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vtan(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vasin(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vacos(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vatan(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vatan2(size_t n, const double* y, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vexp(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vlog(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vpow(size_t n, const double* x, const double* y, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vsqrt(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vceil(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vfloor(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vrint(size_t n, const double* x, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vfmod(size_t n, const double* x, const double* y, double* r) KORVEL_MATH_NOEXCEPT;
+void korvel_vremainder(size_t n, const double* x, const double* y, double* r) KORVEL_MATH_NOEXCEPT;
+// The instruction set the batch entry points use: "avx512", "avx2", "sse4",
+// "sve", "neon", "portable" or "scalar".
+const char* korvel_batch_target(void) KORVEL_MATH_NOEXCEPT;
 
 #ifdef __cplusplus
 }

@@ -179,3 +179,40 @@ inline bool division_step(std::uint32_t& mx_hi, std::uint32_t& mx_lo, std::uint3
 }
 
 #endif
+
+// The instruction sets the batch entry points may use beyond the architecture's
+// baseline, asked once by their dispatcher. x86-64: SSE4.2, AVX2 and AVX-512
+// (F, BW, DQ, VL) as the processor and the system provide them; aarch64: SVE
+// (NEON is the baseline); everywhere else, and in the portable build, none.
+inline constexpr unsigned LIBM_BATCH_SSE4 = 0x1;
+inline constexpr unsigned LIBM_BATCH_AVX2 = 0x2;
+inline constexpr unsigned LIBM_BATCH_AVX512 = 0x4;
+inline constexpr unsigned LIBM_BATCH_SVE = 0x8;
+
+#if LIBM_X86_64
+
+inline unsigned batch_instruction_sets() {
+  unsigned sets = 0;
+  if (__builtin_cpu_supports("sse4.2")) sets |= LIBM_BATCH_SSE4;
+  // The AVX answers include the system's saving of the wider registers.
+  if ((sets & LIBM_BATCH_SSE4) && __builtin_cpu_supports("avx2")) sets |= LIBM_BATCH_AVX2;
+  if ((sets & LIBM_BATCH_AVX2) && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl"))
+    sets |= LIBM_BATCH_AVX512;
+  return sets;
+}
+
+#elif defined(__aarch64__) && defined(__linux__)
+
+#include <sys/auxv.h>
+
+inline unsigned batch_instruction_sets() {
+  constexpr unsigned long hwcap_sve = 1UL << 22;  // HWCAP_SVE of the Linux ABI
+  return (getauxval(AT_HWCAP) & hwcap_sve) != 0 ? LIBM_BATCH_SVE : 0;
+}
+
+#else  // portable
+
+inline unsigned batch_instruction_sets() { return 0; }
+
+#endif

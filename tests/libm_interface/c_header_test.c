@@ -35,6 +35,13 @@ int main(void) {
     printf("log(-1) = %a after %d matherr calls, not matherr's 7\n", handled, handled_calls);
     ++failures;
   }
+  /* A batch entry in place, over a tail shorter than any vector. */
+  double values[3] = {0.5, 0.5, 0.5};
+  korvel_vsin(3, values, values);
+  if (values[0] != sine || values[2] != sine) {
+    printf("korvel_vsin(0.5) = %a on %s\n", values[2], korvel_batch_target());
+    ++failures;
+  }
   printf("c_header_test: %d failures\n", failures);
   return failures == 0 ? 0 : 1;
 }

@@ -4,12 +4,25 @@
 // processor's), raised flags, errno and the error kind seen by matherr.
 // Needs only a C++20 compiler and libm/*.cpp, so cross builds can run it.
 //
-// Usage: digest [count] [--dump name] [--check expected.txt]
+// The batch entry points (korvel_v*) are held to the same digests: each
+// function's arguments are fed again as arrays of varied lengths (every tail
+// length) at varied offsets (every alignment), a third of them in place. A
+// record then takes its result from the array call and its flags, errno and
+// error kind from a call of the batch entry on that element alone; each array
+// call must also leave what the loop of scalar calls leaves (result bits,
+// accrued flags, errno, the handler calls in order), or the digest is spoiled.
+//
+// Usage: digest [count] [--dump name] [--check expected.txt] [--batch target]
 //   count: arguments per function from the weighted sets (default 100000),
 //   on top of the fixed edge-case lists.
+//   --batch: also the batch digests, which must equal the scalar ones, with
+//   korvel_batch_target() == target (set KORVEL_BATCH_TARGET to force it);
+//   exits 77 when this processor cannot run that target.
 #include "korvel_math.h"
+#include "libm_platform.h"
 #include "libm_tables.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cfenv>
@@ -18,6 +31,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -150,11 +164,35 @@ const function_entry functions[function_count] = {
 
 int matherr_kind; // 0 when matherr was not called
 
+// The batch entry of each public function, by function_id.
+struct batch_entry {
+  void (*unary)(std::size_t, const double*, double*);
+  void (*binary)(std::size_t, const double*, const double*, double*);
+};
+const batch_entry batch_entries[f_pow + 1] = {
+    {korvel_vsqrt, nullptr},  {korvel_vceil, nullptr}, {korvel_vfloor, nullptr}, {korvel_vrint, nullptr},
+    {nullptr, korvel_vfmod},  {nullptr, korvel_vremainder}, {korvel_vsin, nullptr}, {korvel_vcos, nullptr},
+    {korvel_vtan, nullptr},   {korvel_vatan, nullptr}, {nullptr, korvel_vatan2}, {korvel_vasin, nullptr},
+    {korvel_vacos, nullptr},  {korvel_vexp, nullptr},  {korvel_vlog, nullptr},   {nullptr, korvel_vpow},
+};
+
+// Every handler call since the last reset, in order (up to a block's worth).
+struct handler_record {
+  int kind;
+  u64 arg1, arg2;
+};
+constexpr int handler_log_size = 128;
+handler_record handler_log[handler_log_size];
+int handler_calls;
+
 } // namespace
 
 // ANSI mode's own handling (return 0), recording the kind the handler reports.
 int matherr(struct exception* record) {
   matherr_kind = record->type;
+  if (handler_calls < handler_log_size)
+    handler_log[handler_calls] = {record->type, std::bit_cast<u64>(record->arg1), std::bit_cast<u64>(record->arg2)};
+  ++handler_calls;
   return 0;
 }
 
@@ -473,8 +511,18 @@ void print_call(const function_entry& fn, u64 index, const call& c, const outcom
   std::printf(" flags=%s errno=%s kind=%d\n", letters, errno_names[err], kind);
 }
 
-// Runs every call of `fn`; prints each record when `dump`.
-std::string digest_of(function_id id, u64 count, bool dump, u64& calls) {
+// What a batch entry left for one element.
+struct element_outcome {
+  double r;
+  int raised; // fetestexcept after the call on that element alone
+  int err;
+  int kind;
+};
+
+// Runs every call of `fn`, or takes each call's outcome from `batch`; prints
+// each record when `dump`.
+std::string digest_of(function_id id, u64 count, bool dump, u64& calls,
+                      const std::vector<element_outcome>* batch = nullptr, std::vector<call>* collected = nullptr) {
   const function_entry& fn = functions[id];
   int total_weight = 0;
   for (const argument_set& set : argument_sets)
@@ -490,13 +538,27 @@ std::string digest_of(function_id id, u64 count, bool dump, u64& calls) {
     weight_before += set.weight;
     for (u64 i = 0; i < size; ++i, ++calls) {
       const call c = make_call(set, i, state);
+      if (collected != nullptr) {
+        collected->push_back(c);
+        continue;
+      }
       outcome o{{-1234.5, -1234.5, -1234.5}, 0};
-      std::feclearexcept(FE_ALL_EXCEPT);
-      errno = 0;
-      matherr_kind = 0;
-      fn.run(c, o);
-      const int raised = std::fetestexcept(FE_ALL_EXCEPT);
-      const int err = errno_code(errno);
+      int raised;
+      int err;
+      if (batch != nullptr) {
+        const element_outcome& e = (*batch)[calls];
+        o.r[0] = e.r;
+        raised = e.raised;
+        err = errno_code(e.err);
+        matherr_kind = e.kind;
+      } else {
+        std::feclearexcept(FE_ALL_EXCEPT);
+        errno = 0;
+        matherr_kind = 0;
+        fn.run(c, o);
+        raised = std::fetestexcept(FE_ALL_EXCEPT);
+        err = errno_code(errno);
+      }
       int flags = 0;
       for (int b = 0; b < 5; ++b)
         if (raised & flag_order[b]) flags |= 1 << b;
@@ -513,6 +575,112 @@ std::string digest_of(function_id id, u64 count, bool dump, u64& calls) {
     }
   }
   return sha_hex(sha);
+}
+
+bool same_result(double a, double b) { return a != a ? b != b : bits(a) == bits(b); }
+
+// The batch digest of `id`: its records from the batch entry (see the top of
+// the file). Array calls that leave anything else than the scalar loop are
+// reported and spoil the digest.
+std::string batch_digest_of(function_id id, u64 count, u64& calls) {
+  const function_entry& fn = functions[id];
+  const batch_entry& entry = batch_entries[id];
+  std::vector<call> all;
+  digest_of(id, count, false, calls, nullptr, &all);
+  std::vector<element_outcome> outcomes(all.size());
+
+  // Each element alone: its own flags, errno and error kind.
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    double r = -1234.5;
+    std::feclearexcept(FE_ALL_EXCEPT);
+    errno = 0;
+    matherr_kind = 0;
+    if (entry.unary != nullptr) entry.unary(1, &all[i].a[0], &r);
+    else entry.binary(1, &all[i].a[0], &all[i].a[1], &r);
+    outcomes[i] = {r, std::fetestexcept(FE_ALL_EXCEPT), errno, matherr_kind};
+  }
+
+  // Arrays of 0 .. 69 elements (any tail of any vector up to 32 lanes) at
+  // offsets 0 .. 8 from an aligned start; every third in place in x, every
+  // third of the binary ones in place in y.
+  constexpr std::size_t longest = 69;
+  constexpr std::size_t offsets = 9;
+  alignas(64) double xs[longest + offsets];
+  alignas(64) double ys[longest + offsets];
+  alignas(64) double rs[longest + offsets];
+  double expected[longest];
+  handler_record expected_log[handler_log_size];
+  int differing = 0;
+  std::size_t next_element = 0;
+  for (u64 k = 0; next_element < all.size(); ++k) {
+    const std::size_t length = std::min<std::size_t>(k % (longest + 1), all.size() - next_element);
+    const std::size_t offset = k % offsets;
+    double* x = xs + offset;
+    double* y = ys + offset;
+    double* r = k % 3 == 1 ? x : k % 3 == 2 && entry.binary != nullptr ? y : rs + offset;
+    for (std::size_t i = 0; i < longest + offsets; ++i) rs[i] = -1234.5;
+
+    // The loop of scalar calls.
+    std::feclearexcept(FE_ALL_EXCEPT);
+    errno = 0;
+    handler_calls = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      outcome o{{-1234.5, -1234.5, -1234.5}, 0};
+      fn.run(all[next_element + i], o);
+      expected[i] = o.r[0];
+    }
+    const int loop_raised = std::fetestexcept(FE_ALL_EXCEPT);
+    const int loop_errno = errno;
+    const int loop_handler_calls = handler_calls;
+    std::memcpy(expected_log, handler_log, sizeof handler_log);
+
+    // The batch call over the same elements.
+    for (std::size_t i = 0; i < length; ++i) {
+      x[i] = all[next_element + i].a[0];
+      y[i] = all[next_element + i].a[1];
+    }
+    const double after_end = r[length];
+    std::feclearexcept(FE_ALL_EXCEPT);
+    errno = 0;
+    handler_calls = 0;
+    if (entry.unary != nullptr) entry.unary(length, x, r);
+    else entry.binary(length, x, y, r);
+    const int batch_raised = std::fetestexcept(FE_ALL_EXCEPT);
+
+    bool same = batch_raised == loop_raised && errno == loop_errno && handler_calls == loop_handler_calls &&
+                bits(r[length]) == bits(after_end) &&
+                std::memcmp(handler_log, expected_log,
+                            sizeof(handler_record) * static_cast<std::size_t>(std::min(handler_calls, handler_log_size))) == 0;
+    for (std::size_t i = 0; i < length; ++i) {
+      same = same && same_result(r[i], expected[i]) && same_result(r[i], outcomes[next_element + i].r);
+      outcomes[next_element + i].r = r[i];
+    }
+    if (!same && ++differing <= 3) {
+      std::fprintf(stderr, "batch %s on %s: array of %zu at offset %zu (elements from %zu) differs from the scalar loop",
+                   fn.name, korvel_batch_target(), length, offset, next_element);
+      std::fprintf(stderr, " (flags %#x/%#x, errno %d/%d, handler calls %d/%d)\n", batch_raised, loop_raised, errno,
+                   loop_errno, handler_calls, loop_handler_calls);
+      for (std::size_t i = 0; i < length; ++i)
+        if (!same_result(r[i], expected[i]))
+          std::fprintf(stderr, "  element %zu: %016llx -> %016llx, scalar %016llx\n", i,
+                       static_cast<unsigned long long>(bits(x[i])), static_cast<unsigned long long>(bits(r[i])),
+                       static_cast<unsigned long long>(bits(expected[i])));
+    }
+    next_element += length;
+  }
+  u64 recorded = 0;
+  std::string digest = digest_of(id, count, false, recorded, &outcomes);
+  return differing == 0 ? digest : "spoiled by " + std::to_string(differing) + " differing array calls";
+}
+
+// Whether this processor can run the named batch target.
+bool batch_target_runs_here(const char* name) {
+  const unsigned sets = batch_instruction_sets();
+  if (std::strcmp(name, "sse4") == 0) return (sets & LIBM_BATCH_SSE4) != 0;
+  if (std::strcmp(name, "avx2") == 0) return (sets & LIBM_BATCH_AVX2) != 0;
+  if (std::strcmp(name, "avx512") == 0) return (sets & LIBM_BATCH_AVX512) != 0;
+  if (std::strcmp(name, "sve") == 0) return (sets & LIBM_BATCH_SVE) != 0;
+  return true;
 }
 
 // Compares the digests with an expected file of "name sha256 count" lines.
@@ -557,8 +725,10 @@ int main(int argc, char** argv) {
   u64 count = 100000;
   const char* dump_name = nullptr;
   const char* expected_path = nullptr;
+  const char* batch_target = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--dump") == 0 && i + 1 < argc) dump_name = argv[++i];
+    else if (std::strcmp(argv[i], "--batch") == 0 && i + 1 < argc) batch_target = argv[++i];
     else if (std::strcmp(argv[i], "--check") == 0 && i + 1 < argc) expected_path = argv[++i];
     else count = std::strtoull(argv[i], nullptr, 10);
   }
@@ -570,5 +740,26 @@ int main(int argc, char** argv) {
     digests[f] = digest_of(static_cast<function_id>(f), count, dump, calls[f]);
     if (!dump) std::printf("%s %s %llu\n", functions[f].name, digests[f].c_str(), static_cast<unsigned long long>(calls[f]));
   }
-  return expected_path != nullptr ? check(expected_path, digests, calls) : 0;
+  int status = expected_path != nullptr ? check(expected_path, digests, calls) : 0;
+  if (batch_target != nullptr && dump_name == nullptr) {
+    if (!batch_target_runs_here(batch_target)) {
+      std::fprintf(stderr, "batch target %s: not on this processor\n", batch_target);
+      return 77;
+    }
+    if (std::strcmp(korvel_batch_target(), batch_target) != 0) {
+      std::fprintf(stderr, "batch target %s asked, %s used (KORVEL_BATCH_TARGET?)\n", batch_target, korvel_batch_target());
+      return 1;
+    }
+    for (int f = 0; f <= f_pow; ++f) {
+      u64 batch_calls = 0;
+      const std::string digest = batch_digest_of(static_cast<function_id>(f), count, batch_calls);
+      if (digest != digests[f] || batch_calls != calls[f]) {
+        std::fprintf(stderr, "DIFFERS batch %s on %s: %s, scalar %s\n", functions[f].name, batch_target, digest.c_str(),
+                     digests[f].c_str());
+        status = 1;
+      }
+    }
+    std::fprintf(stderr, "batch digests on %s: %s\n", batch_target, status == 0 ? "same as the scalar ones" : "DIFFER");
+  }
+  return status;
 }
