@@ -12,8 +12,11 @@ void batch_cos(std::size_t n, const double* x, double* r) {
   unary_blocks(
       n, x, r, __cos, [](D, V v) { return trig_batch::on_path(v); },
       [](D d, V v) {
-        const trig_batch::reduced part = trig_batch::reduce(d, v, 1.0);
-        return trig_batch::sin_or_cos_kernel(d, part.head, part.tail, part.quadrant_bits);
+        V head = hn::Zero(d);
+        V tail = hn::Zero(d);
+        trig_batch::VU quadrant_bits = hn::Zero(trig_batch::DU());
+        trig_batch::reduce(d, v, 1.0, head, tail, quadrant_bits);
+        return trig_batch::sin_or_cos_kernel(d, head, tail, quadrant_bits);
       });
 }
 

@@ -58,14 +58,7 @@ HWY_INLINE VI shifted_right(VI pattern) {
 // Biased exponent of |v| (v finite).
 HWY_INLINE VI biased_exponent(V v) { return shifted_right<52>(magnitude_lane_bits(v)); }
 
-// x = n pi/2 + head + tail. quadrant_bits holds n + offset in its two low bits
-// (from n + offset + 1.5*2^52, which is exact: |n| < 2^21).
-struct reduced {
-  V head;
-  V tail;
-  VU quadrant_bits;
-};
-
+// Out parameters rather than a record: SVE's vectors cannot be members.
 // The reduction of the scalar wrappers: the argument itself up to the high word
 // of pi/4, one multiple of pi/2 below 3pi/4, else the Cody-Waite steps the
 // cancellation asks for. Below 3pi/4 n is 1 and the first medium step is the
@@ -73,7 +66,9 @@ struct reduced {
 // computation serves both; the lanes where the two part (t at the high word of
 // pi/2 or of 3pi/4, more than 16 bits cancelled) are rare and make the whole
 // vector take every branch. Lanes: 2^-27 <= |x| < 2^20 pi/2.
-HWY_INLINE reduced reduce(D d, V x, double quadrant_offset) {
+// x = n pi/2 + head + tail; quadrant_bits holds n + quadrant_offset in its two
+// low bits (from n + quadrant_offset + 1.5*2^52, exact: |n| < 2^21).
+HWY_INLINE void reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& quadrant_bits) {
   using namespace reduction;
   const DI di;
   const V t = hn::Abs(x);
@@ -137,13 +132,11 @@ HWY_INLINE reduced reduce(D d, V x, double quadrant_offset) {
   const V y1 = hn::Sub(hn::Sub(r, y0), w);
 
   const M direct = high_word_below(t, 0x3fe921fc);
-  reduced out;
-  out.head = hn::IfThenElse(direct, x, hn::Xor(y0, sign));
-  out.tail = hn::IfThenZeroElse(direct, hn::Xor(y1, sign));
+  head = hn::IfThenElse(direct, x, hn::Xor(y0, sign));
+  tail = hn::IfThenZeroElse(direct, hn::Xor(y1, sign));
   // n negated with x; 0 where the argument needs no reduction.
   const V n = hn::Xor(hn::IfThenZeroElse(direct, fn), sign);
-  out.quadrant_bits = hn::BitCast(DU(), hn::Add(n, hn::Set(d, 0x1.8p52 + quadrant_offset)));
-  return out;
+  quadrant_bits = hn::BitCast(DU(), hn::Add(n, hn::Set(d, 0x1.8p52 + quadrant_offset)));
 }
 
 // Lanes whose bit `bit` of the quadrant is set.
@@ -169,14 +162,9 @@ HWY_INLINE V table_entries(D d, const double* table, VI index) {
 #endif
 }
 
-// The kernels' split of |x| at the nearest breakpoint, the tail folded in.
-struct table_split {
-  VI index;
-  V S;
-  V C;
-};
-
-HWY_INLINE table_split split_at_breakpoint(D d, V x, V y, M tail_takes_part) {
+// The kernels' split of |x| at the nearest breakpoint, the tail folded in:
+// the table index and S ~ sin t, C ~ cos t - 1 of the offset t.
+HWY_INLINE void split_at_breakpoint(D d, V x, V y, M tail_takes_part, VI& index, V& S, V& C) {
   using namespace trig_kernel;
   // Words (high word of |x| + 0x4000) & 0x7fff8000 and 0: no carry reaches the sign bit.
   const V breakpoint = from_lane_bits(hn::And(hn::Add(lane_bits(x), pattern(0x0000400000000000ULL)),
@@ -185,15 +173,13 @@ HWY_INLINE table_split split_at_breakpoint(D d, V x, V y, M tail_takes_part) {
   // t + y for positive x, t - y = t + (-y) for negative x.
   t = hn::IfThenElse(tail_takes_part, hn::Add(t, hn::Xor(y, sign_of(x))), t);
   const V z = hn::Mul(t, t);
-  table_split split;
   // Lanes below the table read entry 0 (their result is not taken); no lane
   // on the path lies above entry 74.
   const V first_breakpoint = hn::Set(d, double_from_bits(0x3FC4000000000000ULL));
-  split.index = hn::Sub(shifted_right<47>(lane_bits(hn::Max(breakpoint, first_breakpoint))),
+  index = hn::Sub(shifted_right<47>(lane_bits(hn::Max(breakpoint, first_breakpoint))),
                         pattern(0x3fc40000 >> 15));
-  split.C = hn::Mul(z, hn::Add(hn::Set(d, qq1), hn::Mul(z, hn::Set(d, qq2))));
-  split.S = hn::Mul(t, hn::Add(hn::Set(d, one), hn::Mul(z, hn::Add(hn::Set(d, pp1), hn::Mul(z, hn::Set(d, pp2))))));
-  return split;
+  C = hn::Mul(z, hn::Add(hn::Set(d, qq1), hn::Mul(z, hn::Set(d, qq2))));
+  S = hn::Mul(t, hn::Add(hn::Set(d, one), hn::Mul(z, hn::Add(hn::Set(d, pp1), hn::Mul(z, hn::Set(d, pp2))))));
 }
 
 // The tail counts when its high word without the sign bit is nonzero.
@@ -219,15 +205,18 @@ HWY_INLINE V sin_or_cos_kernel(D d, V x, V y, VU quadrant_bits) {
   const M short_polynomial = high_word_below(magnitude, 0x3f200000);
   const V sign = sign_of(x);
 
-  const table_split split = split_at_breakpoint(d, x, y, tail);
-  const V sh = table_entries(d, __libm_TBL_sin_hi, split.index);
-  const V sl = table_entries(d, __libm_TBL_sin_lo, split.index);
-  const V ch = table_entries(d, __libm_TBL_cos_hi, split.index);
-  const V cl = table_entries(d, __libm_TBL_cos_lo, split.index);
+  VI index = hn::Zero(DI());
+  V S = hn::Zero(d);
+  V C = hn::Zero(d);
+  split_at_breakpoint(d, x, y, tail, index, S, C);
+  const V sh = table_entries(d, __libm_TBL_sin_hi, index);
+  const V sl = table_entries(d, __libm_TBL_sin_lo, index);
+  const V ch = table_entries(d, __libm_TBL_cos_hi, index);
+  const V cl = table_entries(d, __libm_TBL_cos_lo, index);
   const V a = hn::IfThenElse(use_cos, ch, sh);
   const V b = hn::IfThenElse(use_cos, hn::Neg(sh), ch);
   const V l = hn::IfThenElse(use_cos, cl, sl);
-  V table = hn::Add(a, hn::Add(l, hn::Add(hn::Mul(b, split.S), hn::Mul(a, split.C))));
+  V table = hn::Add(a, hn::Add(l, hn::Add(hn::Mul(b, S), hn::Mul(a, C))));
   // The sine's (-SH) - r for negative x is -(SH + r).
   table = hn::Xor(table, hn::IfThenZeroElse(use_cos, sign));
 
@@ -268,11 +257,12 @@ HWY_INLINE V tan_kernel(D d, V x, V y, VU quadrant_bits) {
 
   // The table: k = 0 adds sin t (1 + TH^2) / (cos t - TH sin t) to TH; k = 1
   // forms the quotient (1 - e) / w with one correction step.
-  const table_split split = split_at_breakpoint(d, x, y, tail);
-  const V th = table_entries(d, __libm_TBL_tan_hi, split.index);
-  const V tl = table_entries(d, __libm_TBL_tan_lo, split.index);
-  const V S = split.S;
-  const V C = split.C;
+  VI index = hn::Zero(DI());
+  V S = hn::Zero(d);
+  V C = hn::Zero(d);
+  split_at_breakpoint(d, x, y, tail, index, S, C);
+  const V th = table_entries(d, __libm_TBL_tan_hi, index);
+  const V tl = table_entries(d, __libm_TBL_tan_lo, index);
   const V u = hn::Mul(th, S);
   const V e = hn::Sub(u, C);
   const V numerator = hn::Add(S, hn::Mul(th, u));
