@@ -1,12 +1,17 @@
-// Batch ceil for one instruction set: the scalar function element by element.
+// Batch ceil for one instruction set: lane-wise by adding and subtracting 2^52
+// (batch_integral.h).
 #include <hwy/highway.h>
 
 #include "batch_loop.h"
+// After batch_loop.h.
+#include "batch_integral.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 
-void batch_ceil(std::size_t n, const double* x, double* r) { unary_scalar_loop(n, x, r, __ceil); }
+void batch_ceil(std::size_t n, const double* x, double* r) {
+  unary_blocks(n, x, r, __ceil, integral_lanes::below_two52, integral_lanes::ceil_body);
+}
 
 }  // namespace korvel_batch::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();

@@ -47,7 +47,7 @@ constexpr batch_target built_targets[] = {
     {&korvel_batch::entries_N_SVE, LIBM_BATCH_SVE},
     {&korvel_batch::entries_N_NEON, 0},
 #else
-    {&korvel_batch::entries_N_EMU128, 0},
+    {&korvel_batch::entries_baseline, 0},
 #endif
     {&scalar_entries, 0},
 };

@@ -63,6 +63,12 @@ inline V load_block(D d, const double* x, std::size_t count) {
   return hn::LoadU(d, padded);
 }
 
+// The first `count` lanes (Highway's FirstN would need BMI2 on AVX-512).
+inline M first_lanes(D d, std::size_t count) {
+  const DI di;
+  return hn::RebindMask(d, hn::Lt(hn::Iota(di, 0), hn::Set(di, static_cast<std::int64_t>(count))));
+}
+
 // The lane mask as one flag per lane, for the scalar pass.
 inline void store_on_path(D d, M on_path, bool* lanes) {
   const DI di;
@@ -79,7 +85,7 @@ HWY_INLINE void unary_blocks(std::size_t n, const double* x, double* r, double (
   for (std::size_t i = 0; i < n; i += lanes) {
     const std::size_t count = n - i < lanes ? n - i : lanes;
     const V vx = load_block(d, x + i, count);
-    const M on = hn::And(on_path(d, vx), hn::FirstN(d, count));
+    const M on = count == lanes ? on_path(d, vx) : hn::And(on_path(d, vx), first_lanes(d, count));
     if (count == lanes && hn::AllTrue(d, on)) {
       hn::StoreU(body(d, vx), d, r + i);
       continue;
@@ -109,7 +115,7 @@ HWY_INLINE void binary_blocks(std::size_t n, const double* a, const double* b, d
     const std::size_t count = n - i < lanes ? n - i : lanes;
     const V va = load_block(d, a + i, count);
     const V vb = load_block(d, b + i, count);
-    const M on = hn::And(on_path(d, va, vb), hn::FirstN(d, count));
+    const M on = count == lanes ? on_path(d, va, vb) : hn::And(on_path(d, va, vb), first_lanes(d, count));
     if (count == lanes && hn::AllTrue(d, on)) {
       hn::StoreU(body(d, va, vb), d, r + i);
       continue;

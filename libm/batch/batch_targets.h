@@ -21,7 +21,7 @@ struct batch_entries {
 };
 
 // The instruction sets built for this architecture; the names follow the
-// per-target namespaces (entries_ + HWY_NAMESPACE).
+// per-target namespaces (entries_ + HWY_NAMESPACE), except the baseline's.
 #if defined(__x86_64__) && !defined(KORVEL_PORTABLE)
 #define KORVEL_BATCH_X86_64 1
 extern const batch_entries entries_N_SSE4;
@@ -32,9 +32,11 @@ extern const batch_entries entries_N_AVX3;
 extern const batch_entries entries_N_NEON;
 extern const batch_entries entries_N_SVE;
 #else
-// Every other processor, and x86-64's portable build: the 128-bit portable form.
+// Every other processor, and x86-64's portable build: Highway's portable form
+// (128-bit emulation; one lane where Highway rules the compiler's unsafe for it,
+// GCC before 12.3).
 #define KORVEL_BATCH_BASELINE 1
-extern const batch_entries entries_N_EMU128;
+extern const batch_entries entries_baseline;
 #endif
 
 }  // namespace korvel_batch
