@@ -633,7 +633,7 @@ std::string batch_digest_of(function_id id, u64 count, u64& calls) {
     const int loop_raised = std::fetestexcept(FE_ALL_EXCEPT);
     const int loop_errno = errno;
     const int loop_handler_calls = handler_calls;
-    std::memcpy(expected_log, handler_log, sizeof handler_log);
+    std::copy(handler_log, handler_log + handler_log_size, expected_log);
 
     // The batch call over the same elements.
     for (std::size_t i = 0; i < length; ++i) {
@@ -649,9 +649,10 @@ std::string batch_digest_of(function_id id, u64 count, u64& calls) {
     const int batch_raised = std::fetestexcept(FE_ALL_EXCEPT);
 
     bool same = batch_raised == loop_raised && errno == loop_errno && handler_calls == loop_handler_calls &&
-                bits(r[length]) == bits(after_end) &&
-                std::memcmp(handler_log, expected_log,
-                            sizeof(handler_record) * static_cast<std::size_t>(std::min(handler_calls, handler_log_size))) == 0;
+                bits(r[length]) == bits(after_end);
+    for (int i = 0; i < std::min(handler_calls, handler_log_size); ++i)
+      same = same && handler_log[i].kind == expected_log[i].kind && handler_log[i].arg1 == expected_log[i].arg1 &&
+             handler_log[i].arg2 == expected_log[i].arg2;
     for (std::size_t i = 0; i < length; ++i) {
       same = same && same_result(r[i], expected[i]) && same_result(r[i], outcomes[next_element + i].r);
       outcomes[next_element + i].r = r[i];
