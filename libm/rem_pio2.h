@@ -9,21 +9,11 @@
 #include "libm_internal.h"
 #include "libm_tables.h"
 #include "rem_pio2m.h"
+#include "trig_constants.h"
 
 // Internal to each unit that includes it: nothing here joins the symbol table.
 namespace {
 namespace reduction {
-constexpr double zero = double_from_bits(0x0000000000000000ULL);
-constexpr double half = double_from_bits(0x3FE0000000000000ULL);
-constexpr double invpio2 = double_from_bits(0x3FE45F306DC9C883ULL);
-// pi/2 in 33-bit pieces (products with n <= 2^20 are exact) and the rounded rests.
-constexpr double pio2_1 = double_from_bits(0x3FF921FB54400000ULL);
-constexpr double pio2_1t = double_from_bits(0x3DD0B4611A626331ULL);
-constexpr double pio2_2 = double_from_bits(0x3DD0B4611A600000ULL);
-constexpr double pio2_2t = double_from_bits(0x3BA3198A2E037073ULL);
-constexpr double pio2_3 = double_from_bits(0x3BA3198A2E000000ULL);
-constexpr double pio2_3t = double_from_bits(0x397B839A252049C1ULL);
-
 inline std::int32_t biased_exponent(double v) { return (high_word(v) >> 20) & 0x7ff; }
 
 inline int rem_pio2(double x, double& head, double& tail) {

@@ -3,13 +3,9 @@
 #include "rem_pio2.h"
 #include "trig_kernels.h"
 
-namespace {
-constexpr double zero = double_from_bits(0x0000000000000000ULL);
-}  // namespace
-
 extern "C" double __tan(double x) noexcept {
   const std::int32_t ix = high_word(x) & 0x7fffffff;
-  if (ix <= 0x3fe921fb) return trig_kernel::k_tan(x, zero, 0);
+  if (ix <= 0x3fe921fb) return trig_kernel::k_tan(x, trig_wrapper::zero, 0);
   // Infinity or NaN: a NaN, invalid for infinities and signalling NaNs.
   if (ix >= 0x7ff00000) return x - x;
   double y0;

@@ -10,42 +10,11 @@
 
 #include "libm_internal.h"
 #include "libm_tables.h"
+#include "trig_constants.h"
 
 // Internal to each unit that includes it: nothing here joins the symbol table.
 namespace {
 namespace trig_kernel {
-
-constexpr double one = double_from_bits(0x3FF0000000000000ULL);
-constexpr double negone = double_from_bits(0xBFF0000000000000ULL);
-// huge + x rounds for every x below 2^-27 except zero: the inexact flag of the
-// tiny branches, with the result left exactly x or one.
-constexpr double huge = double_from_bits(0x7E37E43C8800759CULL);
-
-// Offset polynomials of the table range.
-constexpr double pp1 = double_from_bits(0xBFC555555551FC28ULL);
-constexpr double pp2 = double_from_bits(0x3F81110762EACC9DULL);
-constexpr double qq1 = double_from_bits(0xBFDFFFFFFFFF6328ULL);
-constexpr double qq2 = double_from_bits(0x3FA555515F7ACF0CULL);
-
-// Sine below the table.
-constexpr double p1 = double_from_bits(0xBFC55555555554D0ULL);
-constexpr double p2 = double_from_bits(0x3F8111111108C703ULL);
-constexpr double p3 = double_from_bits(0xBF2A019F75EE4BE1ULL);
-constexpr double p4 = double_from_bits(0x3EC718E3A6972785ULL);
-
-// Cosine below the table.
-constexpr double q1 = double_from_bits(0xBFDFFFFFFFFFFF85ULL);
-constexpr double q2 = double_from_bits(0x3FA55555554F5B35ULL);
-constexpr double q3 = double_from_bits(0xBF56C16BBA552569ULL);
-constexpr double q4 = double_from_bits(0x3EF9FD3994293940ULL);
-
-// Tangent below the table.
-constexpr double t1 = double_from_bits(0x3FD5555555555526ULL);
-constexpr double t2 = double_from_bits(0x3FC11111111239FAULL);
-constexpr double t3 = double_from_bits(0x3FABA1BA16D5E0BEULL);
-constexpr double t4 = double_from_bits(0x3F9664F916AC0A28ULL);
-constexpr double t5 = double_from_bits(0x3F8224B3CFD6CEDCULL);
-constexpr double t6 = double_from_bits(0x3F6E745D4523FA96ULL);
 
 // Raises inexact for x != 0.
 inline void raise_inexact_unless_zero(double x) { keep_for_flags(huge + x); }

@@ -1,12 +1,29 @@
-// Batch tan for one instruction set: the scalar function element by element.
+// Batch tan: k_tan, asked for -cot in the odd quadrants.
+// Lanes below 2^-27, from 2^20 pi/2 on, infinities and NaNs take __tan; on
+// targets of two lanes or one, every element does (see trig_batch.h).
 #include <hwy/highway.h>
 
 #include "batch_loop.h"
+#include "trig_batch.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 
-void batch_tan(std::size_t n, const double* x, double* r) { unary_scalar_loop(n, x, r, __tan); }
+void batch_tan(std::size_t n, const double* x, double* r) {
+#if KORVEL_TRIG_VECTOR_FORM
+  unary_blocks(
+      n, x, r, __tan, [](D, V v) { return trig_batch::on_path(v); },
+      [](D d, V v) {
+        V head = hn::Zero(d);
+        V tail = hn::Zero(d);
+        trig_batch::VU quadrant_bits = hn::Zero(trig_batch::DU());
+        trig_batch::reduce(d, v, 0.0, head, tail, quadrant_bits);
+        return trig_batch::tan_kernel(d, head, tail, quadrant_bits);
+      });
+#else
+  unary_scalar_loop(n, x, r, __tan);
+#endif
+}
 
 }  // namespace korvel_batch::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
