@@ -19,23 +19,11 @@
 #include <vector>
 
 #include "korvel_math.h"
+#include "forced_batch_target.h"
 #include "recording_handler.h"
 
 namespace {
 
-// The forced target runs on this processor (the dispatcher ends the program otherwise).
-bool forced_target_runs_here() {
-  const char* forced = std::getenv("KORVEL_BATCH_TARGET");
-  if (forced == nullptr) return true;
-#if defined(__x86_64__)
-  if (std::strcmp(forced, "avx512") == 0)
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-  if (std::strcmp(forced, "avx2") == 0) return __builtin_cpu_supports("avx2");
-  if (std::strcmp(forced, "sse4") == 0) return __builtin_cpu_supports("sse4.2");
-#endif
-  return true;
-}
 
 // What a run over one window left: results, accrued flags, errno, handler calls.
 struct outcome {
@@ -133,7 +121,7 @@ const pow_case pow_cases[] = {
 class BatchLogPowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!forced_target_runs_here()) GTEST_SKIP() << "this processor lacks the forced batch target";
+    if (!forced_batch_target_runs_here()) GTEST_SKIP() << "this processor lacks the forced batch target";
   }
 };
 
