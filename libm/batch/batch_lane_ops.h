@@ -1,5 +1,5 @@
-// Lane operations shared by the vector bodies of log and pow. Included after
-// batch_loop.h.
+// Lane operations shared by the vector bodies of log, pow, sin, cos and tan.
+// Included after batch_loop.h.
 #pragma once
 
 #include <cstddef>

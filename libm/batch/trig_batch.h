@@ -25,6 +25,7 @@
 
 #if KORVEL_TRIG_VECTOR_FORM
 
+#include "batch_lane_ops.h"
 #include "libm_tables.h"
 #include "trig_constants.h"
 
@@ -159,21 +160,6 @@ HWY_INLINE M quadrant_bit(VU quadrant_bits) {
   return hn::RebindMask(D(), hn::Eq(hn::And(quadrant_bits, one_bit), one_bit));
 }
 
-// Entries `index` of a table. On x86 the gather instructions cost more than
-// one load per lane (about 15 cycles each on the AVX-512 machine measured), so
-// the lanes are read one by one there; elsewhere the gather.
-HWY_INLINE V table_entries(D d, const double* table, VI index) {
-#if HWY_ARCH_X86
-  HWY_ALIGN std::int64_t lanes[max_lanes];
-  HWY_ALIGN double values[max_lanes];
-  hn::Store(index, DI(), lanes);
-  for (std::size_t k = 0; k < hn::Lanes(d); ++k) values[k] = table[lanes[k]];
-  return hn::Load(d, values);
-#else
-  return hn::GatherIndex(d, table, index);
-#endif
-}
-
 // The kernels' split of |x| at the nearest breakpoint, the tail folded in:
 // the table index and S ~ sin t, C ~ cos t - 1 of the offset t.
 HWY_INLINE void split_at_breakpoint(D d, V x, V y, M tail_takes_part, VI& index, V& S, V& C) {
@@ -221,10 +207,10 @@ HWY_INLINE V sin_or_cos_kernel(D d, V x, V y, VU quadrant_bits) {
   V S = hn::Zero(d);
   V C = hn::Zero(d);
   split_at_breakpoint(d, x, y, tail, index, S, C);
-  const V sh = table_entries(d, __libm_TBL_sin_hi, index);
-  const V sl = table_entries(d, __libm_TBL_sin_lo, index);
-  const V ch = table_entries(d, __libm_TBL_cos_hi, index);
-  const V cl = table_entries(d, __libm_TBL_cos_lo, index);
+  const V sh = table_read(d, __libm_TBL_sin_hi, index);
+  const V sl = table_read(d, __libm_TBL_sin_lo, index);
+  const V ch = table_read(d, __libm_TBL_cos_hi, index);
+  const V cl = table_read(d, __libm_TBL_cos_lo, index);
   const V a = hn::IfThenElse(use_cos, ch, sh);
   const V b = hn::IfThenElse(use_cos, hn::Neg(sh), ch);
   const V l = hn::IfThenElse(use_cos, cl, sl);
@@ -273,8 +259,8 @@ HWY_INLINE V tan_kernel(D d, V x, V y, VU quadrant_bits) {
   V S = hn::Zero(d);
   V C = hn::Zero(d);
   split_at_breakpoint(d, x, y, tail, index, S, C);
-  const V th = table_entries(d, __libm_TBL_tan_hi, index);
-  const V tl = table_entries(d, __libm_TBL_tan_lo, index);
+  const V th = table_read(d, __libm_TBL_tan_hi, index);
+  const V tl = table_read(d, __libm_TBL_tan_lo, index);
   const V u = hn::Mul(th, S);
   const V e = hn::Sub(u, C);
   const V numerator = hn::Add(S, hn::Mul(th, u));
