@@ -77,33 +77,70 @@ inline void store_on_path(D d, M on_path, bool* lanes) {
   for (std::size_t k = 0; k < hn::Lanes(d); ++k) lanes[k] = bits[k] != 0;
 }
 
+// One block that is not wholly on the main path, or the short tail: out of
+// line, so the loop over ordinary blocks stays small and keeps its constants
+// in registers.
+template <class OnPath, class Body>
+HWY_NOINLINE void unary_mixed_block(std::size_t count, const double* x, double* r, double (*scalar)(double),
+                                    OnPath on_path, Body body) {
+  const D d;
+  const V vx = load_block(d, x, count);
+  const M on = count == hn::Lanes(d) ? on_path(d, vx) : hn::And(on_path(d, vx), first_lanes(d, count));
+  // r may be x: the arguments are kept before anything is stored.
+  HWY_ALIGN double saved[max_lanes];
+  hn::Store(vx, d, saved);
+  if (hn::AllFalse(d, on)) {
+    for (std::size_t k = 0; k < count; ++k) r[k] = scalar(saved[k]);
+    return;
+  }
+  const V fill = hn::Set(d, saved[static_cast<std::size_t>(hn::FindFirstTrue(d, on))]);
+  HWY_ALIGN double result[max_lanes];
+  hn::Store(body(d, hn::IfThenElse(on, vx, fill)), d, result);
+  bool lane_on[max_lanes];
+  store_on_path(d, on, lane_on);
+  for (std::size_t k = 0; k < count; ++k) r[k] = lane_on[k] ? result[k] : scalar(saved[k]);
+}
+
 template <class OnPath, class Body>
 HWY_INLINE void unary_blocks(std::size_t n, const double* x, double* r, double (*scalar)(double), OnPath on_path,
                              Body body) {
   const D d;
   const std::size_t lanes = hn::Lanes(d);
-  for (std::size_t i = 0; i < n; i += lanes) {
-    const std::size_t count = n - i < lanes ? n - i : lanes;
-    const V vx = load_block(d, x + i, count);
-    const M on = count == lanes ? on_path(d, vx) : hn::And(on_path(d, vx), first_lanes(d, count));
-    if (count == lanes && hn::AllTrue(d, on)) {
+  std::size_t i = 0;
+  for (; i + lanes <= n; i += lanes) {
+    const V vx = hn::LoadU(d, x + i);
+    if (HWY_LIKELY(hn::AllTrue(d, on_path(d, vx)))) {
       hn::StoreU(body(d, vx), d, r + i);
-      continue;
+    } else {
+      unary_mixed_block(lanes, x + i, r + i, scalar, on_path, body);
     }
-    // r may be x: the arguments are kept before anything is stored.
-    HWY_ALIGN double saved[max_lanes];
-    hn::Store(vx, d, saved);
-    if (hn::AllFalse(d, on)) {
-      for (std::size_t k = 0; k < count; ++k) r[i + k] = scalar(saved[k]);
-      continue;
-    }
-    const V fill = hn::Set(d, saved[static_cast<std::size_t>(hn::FindFirstTrue(d, on))]);
-    HWY_ALIGN double result[max_lanes];
-    hn::Store(body(d, hn::IfThenElse(on, vx, fill)), d, result);
-    bool lane_on[max_lanes];
-    store_on_path(d, on, lane_on);
-    for (std::size_t k = 0; k < count; ++k) r[i + k] = lane_on[k] ? result[k] : scalar(saved[k]);
   }
+  if (i < n) unary_mixed_block(n - i, x + i, r + i, scalar, on_path, body);
+}
+
+template <class OnPath, class Body>
+HWY_NOINLINE void binary_mixed_block(std::size_t count, const double* a, const double* b, double* r,
+                                     double (*scalar)(double, double), OnPath on_path, Body body) {
+  const D d;
+  const V va = load_block(d, a, count);
+  const V vb = load_block(d, b, count);
+  const M on = count == hn::Lanes(d) ? on_path(d, va, vb) : hn::And(on_path(d, va, vb), first_lanes(d, count));
+  HWY_ALIGN double saved_a[max_lanes];
+  HWY_ALIGN double saved_b[max_lanes];
+  hn::Store(va, d, saved_a);
+  hn::Store(vb, d, saved_b);
+  if (hn::AllFalse(d, on)) {
+    for (std::size_t k = 0; k < count; ++k) r[k] = scalar(saved_a[k], saved_b[k]);
+    return;
+  }
+  const std::size_t first = static_cast<std::size_t>(hn::FindFirstTrue(d, on));
+  const V fill_a = hn::Set(d, saved_a[first]);
+  const V fill_b = hn::Set(d, saved_b[first]);
+  HWY_ALIGN double result[max_lanes];
+  hn::Store(body(d, hn::IfThenElse(on, va, fill_a), hn::IfThenElse(on, vb, fill_b)), d, result);
+  bool lane_on[max_lanes];
+  store_on_path(d, on, lane_on);
+  for (std::size_t k = 0; k < count; ++k) r[k] = lane_on[k] ? result[k] : scalar(saved_a[k], saved_b[k]);
 }
 
 template <class OnPath, class Body>
@@ -111,32 +148,17 @@ HWY_INLINE void binary_blocks(std::size_t n, const double* a, const double* b, d
                               double (*scalar)(double, double), OnPath on_path, Body body) {
   const D d;
   const std::size_t lanes = hn::Lanes(d);
-  for (std::size_t i = 0; i < n; i += lanes) {
-    const std::size_t count = n - i < lanes ? n - i : lanes;
-    const V va = load_block(d, a + i, count);
-    const V vb = load_block(d, b + i, count);
-    const M on = count == lanes ? on_path(d, va, vb) : hn::And(on_path(d, va, vb), first_lanes(d, count));
-    if (count == lanes && hn::AllTrue(d, on)) {
+  std::size_t i = 0;
+  for (; i + lanes <= n; i += lanes) {
+    const V va = hn::LoadU(d, a + i);
+    const V vb = hn::LoadU(d, b + i);
+    if (HWY_LIKELY(hn::AllTrue(d, on_path(d, va, vb)))) {
       hn::StoreU(body(d, va, vb), d, r + i);
-      continue;
+    } else {
+      binary_mixed_block(lanes, a + i, b + i, r + i, scalar, on_path, body);
     }
-    HWY_ALIGN double saved_a[max_lanes];
-    HWY_ALIGN double saved_b[max_lanes];
-    hn::Store(va, d, saved_a);
-    hn::Store(vb, d, saved_b);
-    if (hn::AllFalse(d, on)) {
-      for (std::size_t k = 0; k < count; ++k) r[i + k] = scalar(saved_a[k], saved_b[k]);
-      continue;
-    }
-    const std::size_t first = static_cast<std::size_t>(hn::FindFirstTrue(d, on));
-    const V fill_a = hn::Set(d, saved_a[first]);
-    const V fill_b = hn::Set(d, saved_b[first]);
-    HWY_ALIGN double result[max_lanes];
-    hn::Store(body(d, hn::IfThenElse(on, va, fill_a), hn::IfThenElse(on, vb, fill_b)), d, result);
-    bool lane_on[max_lanes];
-    store_on_path(d, on, lane_on);
-    for (std::size_t k = 0; k < count; ++k) r[i + k] = lane_on[k] ? result[k] : scalar(saved_a[k], saved_b[k]);
   }
+  if (i < n) binary_mixed_block(n - i, a + i, b + i, r + i, scalar, on_path, body);
 }
 
 // table[index] per lane, for a table of `size` doubles (index in 0 .. size-1).

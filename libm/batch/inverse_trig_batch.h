@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "asin_acos_constants.h"
+#include "batch_lane_ops.h"
 #include "atan_constants.h"
 #include "libm_bits.h"
 #include "libm_tables.h"
@@ -166,8 +167,10 @@ HWY_INLINE hn::Vec<D> atan_of_magnitude(D d, hn::Vec<D> a) {
   const V r = hn::Mul(u, hn::Add(one_v, hn::Mul(z, hn::IfThenElse(uses_p, poly_p, poly_q))));
 
   const V poly_result = hn::Add(u, hn::Mul(hn::Mul(z, u), poly_p));
-  const V table_result = hn::Add(hn::Add(r, hn::GatherIndex(d, __libm_TBL_atan_lo, k)),
-                                 hn::GatherIndex(d, __libm_TBL_atan_hi, k));
+  V atan_lo = hn::Zero(d);
+  V atan_hi = hn::Zero(d);
+  table_read_pair(d, __libm_TBL_atan_lo, __libm_TBL_atan_hi, k, atan_lo, atan_hi);
+  const V table_result = hn::Add(hn::Add(r, atan_lo), atan_hi);
   const V inverse_result = hn::Sub(hn::Set(d, pio2hi), hn::Sub(r, hn::Set(d, pio2lo)));
 
   V result = hn::IfThenElse(in_poly, poly_result, hn::IfThenElse(in_table, table_result, inverse_result));
