@@ -47,7 +47,7 @@ void batch_acos(std::size_t n, const double* x, double* r) {
   paired_unary_blocks(
       n, x, r, __acos,
       [](auto d, auto v) { return hn::AndNot(magnitude_below(d, v, 0x3c600001), magnitude_below(d, v, 0x3ff00000)); },
-      [](auto d, auto v) INVERSE_TRIG_INLINE_BODY { return acos_main_path(d, v); });
+      [](auto d, auto v) KORVEL_INLINE_LAMBDA { return acos_main_path(d, v); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE

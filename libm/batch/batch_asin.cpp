@@ -45,7 +45,7 @@ void batch_asin(std::size_t n, const double* x, double* r) {
   paired_unary_blocks(
       n, x, r, __asin,
       [](auto d, auto v) { return hn::AndNot(magnitude_below(d, v, 0x3e400000), magnitude_below(d, v, 0x3ff00000)); },
-      [](auto d, auto v) INVERSE_TRIG_INLINE_BODY { return asin_main_path(d, v); });
+      [](auto d, auto v) KORVEL_INLINE_LAMBDA { return asin_main_path(d, v); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE

@@ -15,7 +15,7 @@ void batch_atan(std::size_t n, const double* x, double* r) {
   paired_unary_blocks(
       n, x, r, __atan,
       [](auto d, auto v) { return hn::AndNot(magnitude_below(d, v, 0x3e300000), magnitude_below(d, v, 0x7ff00000)); },
-      [](auto d, auto v) INVERSE_TRIG_INLINE_BODY { return atan_main_path(d, v); });
+      [](auto d, auto v) KORVEL_INLINE_LAMBDA { return atan_main_path(d, v); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE

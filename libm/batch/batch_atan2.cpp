@@ -43,7 +43,7 @@ HWY_INLINE hn::Vec<D> atan2_main_path(D d, hn::Vec<D> y, hn::Vec<D> x) {
 void batch_atan2(std::size_t n, const double* y, const double* x, double* r) {
   paired_binary_blocks(
       n, y, x, r, __atan2, [](auto d, auto vy, auto vx) { return atan2_on_path(d, vy, vx); },
-      [](auto d, auto vy, auto vx) INVERSE_TRIG_INLINE_BODY { return atan2_main_path(d, vy, vx); });
+      [](auto d, auto vy, auto vx) KORVEL_INLINE_LAMBDA { return atan2_main_path(d, vy, vx); });
 }
 
 }  // namespace korvel_batch::HWY_NAMESPACE

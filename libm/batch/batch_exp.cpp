@@ -4,6 +4,7 @@
 #include <hwy/highway.h>
 
 #include "batch_loop.h"
+#include "batch_lane_ops.h"
 #include "exp_constants.h"
 #include "exp_tables.h"
 

@@ -13,6 +13,11 @@
 
 #include "korvel_math.h"
 
+// On the lambdas handed to the block drivers: each has several call sites,
+// and out of line its vectors would pass through memory and its constants be
+// reloaded on every block.
+#define KORVEL_INLINE_LAMBDA __attribute__((always_inline))
+
 HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 
@@ -159,28 +164,6 @@ HWY_INLINE void binary_blocks(std::size_t n, const double* a, const double* b, d
     }
   }
   if (i < n) binary_mixed_block(n - i, a + i, b + i, r + i, scalar, on_path, body);
-}
-
-// table[index] per lane, for a table of `size` doubles (index in 0 .. size-1).
-// Where a vector holds 8 doubles and the table at most 32, by lookups within
-// registers (the table's 8-element pieces, the right one selected per lane):
-// gathers are slow on some AVX-512 processors (AMD's take three times the
-// whole rest of exp). Elsewhere one gather. Both read the same bits.
-template <std::size_t size>
-HWY_INLINE V table_lookup(D d, const double* table, VI index) {
-#if HWY_TARGET == HWY_AVX3
-  if constexpr (size <= 32 && size % 8 == 0) {
-    const DI di;
-    const auto within = hn::IndicesFromVec(d, hn::And(index, hn::Set(di, 7)));
-    V result = hn::TableLookupLanes(hn::LoadU(d, table), within);
-    for (std::size_t piece = 1; piece < size / 8; ++piece) {
-      const auto in_piece = hn::RebindMask(d, hn::Eq(hn::ShiftRight<3>(index), hn::Set(di, static_cast<std::int64_t>(piece))));
-      result = hn::IfThenElse(in_piece, hn::TableLookupLanes(hn::LoadU(d, table + 8 * piece), within), result);
-    }
-    return result;
-  }
-#endif
-  return hn::GatherIndex(d, table, index);
 }
 
 // The bit pattern of each lane as a signed integer, and back.

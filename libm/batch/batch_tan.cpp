@@ -13,7 +13,7 @@ void batch_tan(std::size_t n, const double* x, double* r) {
 #if KORVEL_TRIG_VECTOR_FORM
   unary_blocks(
       n, x, r, __tan, [](D, V v) { return trig_batch::on_path(v); },
-      [](D d, V v) {
+      [](D d, V v) KORVEL_INLINE_LAMBDA {
         V head = hn::Zero(d);
         V tail = hn::Zero(d);
         trig_batch::VU quadrant_bits = hn::Zero(trig_batch::DU());

@@ -12,10 +12,6 @@
 #include "libm_bits.h"
 #include "libm_tables.h"
 
-// On a block driver's body lambda: its two call sites would otherwise keep it
-// out of line, and its constants would be reloaded on every block.
-#define INVERSE_TRIG_INLINE_BODY __attribute__((always_inline))
-
 HWY_BEFORE_NAMESPACE();
 namespace korvel_batch::HWY_NAMESPACE {
 

@@ -76,9 +76,9 @@ HWY_INLINE VI biased_exponent(V v) { return shifted_right<52>(magnitude_lane_bit
 // of pi/4, one multiple of pi/2 below 3pi/4, else the Cody-Waite steps the
 // cancellation asks for. Below 3pi/4 n is 1 and the first medium step is the
 // same operations on the same values as the one-step branch, so one
-// computation serves both; the lanes where the two part (t at the high word of
-// pi/2 or of 3pi/4, more than 16 bits cancelled) are rare and make the whole
-// vector take every branch. Lanes: 2^-27 <= |x| < 2^20 pi/2.
+// computation serves both; the lanes where the branches part (more than 16
+// bits cancelled, the high word of pi/2 among them) are rare and make the
+// whole vector take every branch. Lanes: 2^-27 <= |x| < 2^20 pi/2.
 // x = n pi/2 + head + tail; quadrant_bits holds n + quadrant_offset in its two
 // low bits (from n + quadrant_offset + 1.5*2^52, exact: |n| < 2^21).
 HWY_INLINE void reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& quadrant_bits) {
@@ -96,12 +96,11 @@ HWY_INLINE void reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& q
   // the power of two of t (exact).
   const V power_of_t = hn::And(t, hn::Set(d, double_from_bits(0x7ff0000000000000ULL)));
   const M cancelled = hn::Lt(hn::Abs(y0), hn::Mul(power_of_t, hn::Set(d, 0x1p-16)));
-  // The high words of pi/2 and 3pi/4.
-  const M at_pio2_or_3pio4 = hn::Or(hn::And(hn::Ge(t, hn::Set(d, double_from_bits(0x3ff921fb00000000ULL))),
-                                            hn::Lt(t, hn::Set(d, double_from_bits(0x3ff921fc00000000ULL)))),
-                                    hn::And(hn::Ge(t, hn::Set(d, double_from_bits(0x4002d97b00000000ULL))),
-                                            hn::Lt(t, hn::Set(d, double_from_bits(0x4002d97c00000000ULL)))));
-  if (HWY_UNLIKELY(!hn::AllFalse(d, hn::Or(cancelled, at_pio2_or_3pio4)))) {
+  // Only these lanes part from the one-step branch below 3pi/4: there
+  // t*2/pi + 1/2 lies in [1, 2) with a margin far above an ulp, so fn is 1 and
+  // the first medium step is that branch's operations; and at the high word of
+  // pi/2, where that branch takes 33 more bits, at least 20 bits cancel.
+  if (HWY_UNLIKELY(!hn::AllFalse(d, cancelled))) {
     const VI magnitude = magnitude_lane_bits(x);
     const VI high = shifted_right<32>(magnitude);
     const VI j = shifted_right<52>(magnitude);
