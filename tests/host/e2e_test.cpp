@@ -291,7 +291,9 @@ TEST_P(OddOptionsFile, CountsAsMissing) {
     int made = kind == "fifo" ? mkfifo(path.c_str(), 0600) : symlink("/dev/zero", path.c_str());
     if (made != 0) ADD_FAILURE() << "cannot make " << path;
   };
-  VmRun run = runJavaVm({}, std::nullopt, jar("probe"), {}, makeOptionsFile, 5);
+  // A host that blocks on the FIFO or reads /dev/zero never ends; a VM start
+  // under the sanitizers on a loaded machine can take several seconds.
+  VmRun run = runJavaVm({}, std::nullopt, jar("probe"), {}, makeOptionsFile, 30);
   EXPECT_FALSE(run.timedOut) << "killed after " << run.seconds << " s";
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
