@@ -17,8 +17,10 @@ void batch_cos(std::size_t n, const double* x, double* r) {
         V head = hn::Zero(d);
         V tail = hn::Zero(d);
         trig_batch::VU quadrant_bits = hn::Zero(trig_batch::DU());
-        trig_batch::reduce(d, v, 1.0, head, tail, quadrant_bits);
-        return trig_batch::sin_or_cos_kernel(d, head, tail, quadrant_bits);
+        if (trig_batch::reduce(d, v, 1.0, head, tail, quadrant_bits)) {
+          return trig_batch::sin_or_cos_kernel<true>(d, head, tail, quadrant_bits);
+        }
+        return trig_batch::sin_or_cos_kernel<false>(d, head, tail, quadrant_bits);
       });
 #else
   unary_scalar_loop(n, x, r, __cos);

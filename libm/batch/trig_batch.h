@@ -81,7 +81,11 @@ HWY_INLINE VI biased_exponent(V v) { return shifted_right<52>(magnitude_lane_bit
 // whole vector take every branch. Lanes: 2^-27 <= |x| < 2^20 pi/2.
 // x = n pi/2 + head + tail; quadrant_bits holds n + quadrant_offset in its two
 // low bits (from n + quadrant_offset + 1.5*2^52, exact: |n| < 2^21).
-HWY_INLINE void reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& quadrant_bits) {
+// Returns whether the block is ordinary: no lane took the rare branch, so
+// every head is at least 2^-13 in magnitude and every nonzero tail is far
+// above the smallest normal (it is the rounding error of fn*pio2_1t, at least
+// about 2^-86), which the lean kernels below rely on.
+HWY_INLINE bool reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& quadrant_bits) {
   using namespace reduction;
   const DI di;
   const V t = hn::Abs(x);
@@ -95,12 +99,15 @@ HWY_INLINE void reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& q
   // More than 16 bits lost, j - (exponent of y0) > 16: |y0| below 2^-16 times
   // the power of two of t (exact).
   const V power_of_t = hn::And(t, hn::Set(d, double_from_bits(0x7ff0000000000000ULL)));
-  const M cancelled = hn::Lt(hn::Abs(y0), hn::Mul(power_of_t, hn::Set(d, 0x1p-16)));
   // Only these lanes part from the one-step branch below 3pi/4: there
   // t*2/pi + 1/2 lies in [1, 2) with a margin far above an ulp, so fn is 1 and
   // the first medium step is that branch's operations; and at the high word of
   // pi/2, where that branch takes 33 more bits, at least 20 bits cancel.
-  if (HWY_UNLIKELY(!hn::AllFalse(d, cancelled))) {
+  // The bound is raised to 2^-13 (the kernels' short polynomials), which the
+  // branch takes as ordinary lanes: y0 = t where no reduction is needed.
+  const V rare_bound = hn::Max(hn::Mul(power_of_t, hn::Set(d, 0x1p-16)), hn::Set(d, 0x1p-13));
+  const bool ordinary = hn::AllFalse(d, hn::Lt(hn::Abs(y0), rare_bound));
+  if (HWY_UNLIKELY(!ordinary)) {
     const VI magnitude = magnitude_lane_bits(x);
     const VI high = shifted_right<32>(magnitude);
     const VI j = shifted_right<52>(magnitude);
@@ -149,6 +156,7 @@ HWY_INLINE void reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& q
   // n negated with x; 0 where the argument needs no reduction.
   const V n = hn::Xor(hn::IfThenZeroElse(direct, fn), sign);
   quadrant_bits = hn::BitCast(DU(), hn::Add(n, hn::Set(d, 0x1.8p52 + quadrant_offset)));
+  return ordinary;
 }
 
 // Lanes whose bit `bit` of the quadrant is set.
@@ -161,6 +169,9 @@ HWY_INLINE M quadrant_bit(VU quadrant_bits) {
 
 // The kernels' split of |x| at the nearest breakpoint, the tail folded in:
 // the table index and S ~ sin t, C ~ cos t - 1 of the offset t.
+// Lean: the tail is added whatever it is (a zero tail adds nothing: t is
+// never -0).
+template <bool lean>
 HWY_INLINE void split_at_breakpoint(D d, V x, V y, M tail_takes_part, VI& index, V& S, V& C) {
   using namespace trig_kernel;
   // Words (high word of |x| + 0x4000) & 0x7fff8000 and 0: no carry reaches the sign bit.
@@ -168,7 +179,11 @@ HWY_INLINE void split_at_breakpoint(D d, V x, V y, M tail_takes_part, VI& index,
                                               pattern(0x7fff800000000000ULL)));
   V t = hn::Sub(hn::Abs(x), breakpoint);
   // t + y for positive x, t - y = t + (-y) for negative x.
-  t = hn::IfThenElse(tail_takes_part, hn::Add(t, hn::Xor(y, sign_of(x))), t);
+  if constexpr (lean) {
+    t = hn::Add(t, hn::Xor(y, sign_of(x)));
+  } else {
+    t = hn::IfThenElse(tail_takes_part, hn::Add(t, hn::Xor(y, sign_of(x))), t);
+  }
   const V z = hn::Mul(t, t);
   // Lanes below the table read entry 0 (their result is not taken); no lane
   // on the path lies above entry 74.
@@ -185,11 +200,14 @@ HWY_INLINE M tail_takes_part(V y) {
 }
 
 // Per lane the sine kernel of the quadrant: k_sin(x, y) for bit 0 clear,
-// k_cos(x, y) for bit 0 set, negated for bit 1 set.
+// k_cos(x, y) for bit 0 set, negated for bit 1 set. The lean form is for an
+// ordinary block (see reduce): no head below 2^-13, so neither the tiny nor
+// the short-polynomial branch, and a tail that takes part unless it is zero.
 // Sine and cosine of the breakpoint share one form: the cosine's
 // CL - (SH*S - CH*C) is CL + ((-SH)*S + CH*C) bit for bit (rounding to nearest
 // is symmetric), so A + (L + (B*S + A*C)) with (A, B, L) = (SH, CH, SL) or
 // (CH, -SH, CL).
+template <bool lean>
 HWY_INLINE V sin_or_cos_kernel(D d, V x, V y, VU quadrant_bits) {
   using namespace trig_kernel;
   const M use_cos = quadrant_bit<0>(quadrant_bits);
@@ -205,7 +223,7 @@ HWY_INLINE V sin_or_cos_kernel(D d, V x, V y, VU quadrant_bits) {
   VI index = hn::Zero(DI());
   V S = hn::Zero(d);
   V C = hn::Zero(d);
-  split_at_breakpoint(d, x, y, tail, index, S, C);
+  split_at_breakpoint<lean>(d, x, y, tail, index, S, C);
   const V sh = table_read(d, __libm_TBL_sin_hi, index);
   const V sl = table_read(d, __libm_TBL_sin_lo, index);
   const V ch = table_read(d, __libm_TBL_cos_hi, index);
@@ -225,15 +243,17 @@ HWY_INLINE V sin_or_cos_kernel(D d, V x, V y, VU quadrant_bits) {
   const V c3 = hn::IfThenElse(use_cos, hn::Set(d, q3), hn::Set(d, p3));
   const V c4 = hn::IfThenElse(use_cos, hn::Set(d, q4), hn::Set(d, p4));
   const V z = hn::Mul(x, x);
-  const V p = hn::IfThenElse(short_polynomial, c2, hn::Add(c2, hn::Mul(z, hn::Add(c3, hn::Mul(z, c4)))));
+  const V long_p = hn::Add(c2, hn::Mul(z, hn::Add(c3, hn::Mul(z, c4))));
+  const V p = lean ? long_p : hn::IfThenElse(short_polynomial, c2, long_p);
   const V w = hn::Mul(z, hn::Add(c1, hn::Mul(z, p)));
   const V base = hn::IfThenElse(use_cos, hn::Set(d, one), x);
   const V r = hn::Mul(base, w);
-  const V added_tail = hn::IfThenElseZero(hn::AndNot(use_cos, tail), y);
+  // y + r is r for a zero y (r is not zero).
+  const V added_tail = lean ? hn::IfThenZeroElse(use_cos, y) : hn::IfThenElseZero(hn::AndNot(use_cos, tail), y);
   const V polynomial = hn::Add(base, hn::Add(added_tail, r));
 
   // Below 2^-27 (reached only by reduced arguments): x or one.
-  const V result = hn::IfThenElse(below_table, hn::IfThenElse(tiny, base, polynomial), table);
+  const V result = hn::IfThenElse(below_table, lean ? polynomial : hn::IfThenElse(tiny, base, polynomial), table);
   // Bit 1 of the quadrant moved to the sign bit.
   const V negate = hn::And(hn::BitCast(d, hn::ShiftLeft<62>(quadrant_bits)), hn::Set(d, -0.0));
   return hn::Xor(result, negate);
@@ -241,6 +261,8 @@ HWY_INLINE V sin_or_cos_kernel(D d, V x, V y, VU quadrant_bits) {
 
 // Per lane k_tan(x, y, k) with k bit 0 of the quadrant. Each lane needs one
 // quotient at most: one division serves the three branches that divide.
+// Lean as the sine kernel's.
+template <bool lean>
 HWY_INLINE V tan_kernel(D d, V x, V y, VU quadrant_bits) {
   using namespace trig_kernel;
   const M odd = quadrant_bit<0>(quadrant_bits);
@@ -257,7 +279,7 @@ HWY_INLINE V tan_kernel(D d, V x, V y, VU quadrant_bits) {
   VI index = hn::Zero(DI());
   V S = hn::Zero(d);
   V C = hn::Zero(d);
-  split_at_breakpoint(d, x, y, tail, index, S, C);
+  split_at_breakpoint<lean>(d, x, y, tail, index, S, C);
   const V th = table_read(d, __libm_TBL_tan_hi, index);
   const V tl = table_read(d, __libm_TBL_tan_lo, index);
   const V u = hn::Mul(th, S);
@@ -271,17 +293,17 @@ HWY_INLINE V tan_kernel(D d, V x, V y, VU quadrant_bits) {
 
   // Below the table: w = x + r; below 2^-27 w = x with the raw tail as r.
   const V z = hn::Mul(x, x);
-  const V p_short = hn::Add(hn::Set(d, t1), hn::Mul(z, hn::Set(d, t2)));
   V p_long = hn::Add(hn::Set(d, t5), hn::Mul(z, hn::Set(d, t6)));
   p_long = hn::Add(hn::Set(d, t4), hn::Mul(z, p_long));
   p_long = hn::Add(hn::Set(d, t3), hn::Mul(z, p_long));
   p_long = hn::Add(hn::Set(d, t2), hn::Mul(z, p_long));
   p_long = hn::Add(hn::Set(d, t1), hn::Mul(z, p_long));
-  const V p = hn::IfThenElse(short_polynomial, p_short, p_long);
+  V p = p_long;
+  if constexpr (!lean) p = hn::IfThenElse(short_polynomial, hn::Add(hn::Set(d, t1), hn::Mul(z, hn::Set(d, t2))), p_long);
   V r = hn::Mul(x, hn::Mul(z, p));
-  r = hn::IfThenElse(tail, hn::Add(y, r), r);
-  const V w_low = hn::IfThenElse(tiny, x, hn::Add(x, r));
-  const V r_low = hn::IfThenElse(tiny, y, r);
+  r = lean ? hn::Add(y, r) : hn::IfThenElse(tail, hn::Add(y, r), r);
+  const V w_low = lean ? hn::Add(x, r) : hn::IfThenElse(tiny, x, hn::Add(x, r));
+  const V r_low = lean ? r : hn::IfThenElse(tiny, y, r);
 
   // The table's k = 0 quotient has the same form as 1 - e over w; the
   // denominator 1 - e of k = 0 is also the numerator d of k = 1.

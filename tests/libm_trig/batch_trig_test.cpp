@@ -71,6 +71,21 @@ std::vector<double> breakpoints() {
   return xs;
 }
 
+// Reduced arguments 2^-13 from a multiple of pi/2 (a few parts in 2^30 either
+// way), where the kernels' short polynomials start, in every quadrant and up
+// to 2^6 pi/2: the vector form must take its full kernels for them.
+std::vector<double> heads_near_the_short_polynomials() {
+  std::vector<double> xs;
+  for (int k = 1; k <= 64; ++k)
+    for (int step = -2; step <= 2; ++step)
+      for (double side : {1.0, -1.0}) {
+        const double x = k * 1.5707963267948966 + side * 0x1p-13 * (1.0 + step * 0x1p-30);
+        xs.push_back(x);
+        xs.push_back(-x);
+      }
+  return xs;
+}
+
 std::vector<double> uniform(double low, double high, std::size_t count, std::uint64_t seed) {
   std::mt19937_64 engine(seed);
   std::uniform_real_distribution<double> value(low, high);
@@ -101,6 +116,7 @@ std::vector<argument_set> argument_sets() {
   return {
       {"reductions losing many bits", reductions},
       {"branch bounds", branch_bounds()},
+      {"heads near 2^-13", heads_near_the_short_polynomials()},
       {"breakpoints", breakpoints()},
       {"[-pi, pi]", uniform(-3.141592653589793, 3.141592653589793, 4000, 1)},
       {"[-2^20 pi/2, 2^20 pi/2]", uniform(-1647099.0, 1647099.0, 4000, 2)},
