@@ -103,8 +103,10 @@ HWY_INLINE bool reduce(D d, V x, double quadrant_offset, V& head, V& tail, VU& q
   // t*2/pi + 1/2 lies in [1, 2) with a margin far above an ulp, so fn is 1 and
   // the first medium step is that branch's operations; and at the high word of
   // pi/2, where that branch takes 33 more bits, at least 20 bits cancel.
-  // The bound is raised to 2^-13 (the kernels' short polynomials), which the
-  // branch takes as ordinary lanes: y0 = t where no reduction is needed.
+  // Heads below 2^-13 (the kernels' short polynomials) count as rare too, so
+  // that an ordinary block has none: the rare branch leaves those lanes as
+  // they are (y0 = t where no reduction is needed) and the block takes the
+  // full kernels.
   const V rare_bound = hn::Max(hn::Mul(power_of_t, hn::Set(d, 0x1p-16)), hn::Set(d, 0x1p-13));
   const bool ordinary = hn::AllFalse(d, hn::Lt(hn::Abs(y0), rare_bound));
   if (HWY_UNLIKELY(!ordinary)) {
