@@ -13,15 +13,7 @@ void batch_cos(std::size_t n, const double* x, double* r) {
 #if KORVEL_TRIG_VECTOR_FORM
   unary_blocks(
       n, x, r, __cos, [](D, V v) { return trig_batch::on_path(v); },
-      [](D d, V v) KORVEL_INLINE_LAMBDA {
-        V head = hn::Zero(d);
-        V tail = hn::Zero(d);
-        trig_batch::VU quadrant_bits = hn::Zero(trig_batch::DU());
-        if (trig_batch::reduce(d, v, 1.0, head, tail, quadrant_bits)) {
-          return trig_batch::sin_or_cos_kernel<true>(d, head, tail, quadrant_bits);
-        }
-        return trig_batch::sin_or_cos_kernel<false>(d, head, tail, quadrant_bits);
-      });
+      [](D d, V v) KORVEL_INLINE_LAMBDA { return trig_batch::reduced_kernel<false>(d, v, 1.0); });
 #else
   unary_scalar_loop(n, x, r, __cos);
 #endif

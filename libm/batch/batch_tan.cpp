@@ -13,15 +13,7 @@ void batch_tan(std::size_t n, const double* x, double* r) {
 #if KORVEL_TRIG_VECTOR_FORM
   unary_blocks(
       n, x, r, __tan, [](D, V v) { return trig_batch::on_path(v); },
-      [](D d, V v) KORVEL_INLINE_LAMBDA {
-        V head = hn::Zero(d);
-        V tail = hn::Zero(d);
-        trig_batch::VU quadrant_bits = hn::Zero(trig_batch::DU());
-        if (trig_batch::reduce(d, v, 0.0, head, tail, quadrant_bits)) {
-          return trig_batch::tan_kernel<true>(d, head, tail, quadrant_bits);
-        }
-        return trig_batch::tan_kernel<false>(d, head, tail, quadrant_bits);
-      });
+      [](D d, V v) KORVEL_INLINE_LAMBDA { return trig_batch::reduced_kernel<true>(d, v, 0.0); });
 #else
   unary_scalar_loop(n, x, r, __tan);
 #endif

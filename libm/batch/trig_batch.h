@@ -329,6 +329,22 @@ HWY_INLINE V tan_kernel(D d, V x, V y, VU quadrant_bits) {
   return hn::IfThenElse(below_table, hn::IfThenElse(odd, odd_low, w_low), hn::IfThenElse(odd, odd_table, even_table));
 }
 
+// The whole main path of sin (quadrant offset 0), cos (offset 1) or tan: the
+// reduction, then the lean kernels for an ordinary block, the full ones otherwise.
+template <bool tangent>
+HWY_INLINE V reduced_kernel(D d, V x, double quadrant_offset) {
+  V head = hn::Zero(d);
+  V tail = hn::Zero(d);
+  VU quadrant_bits = hn::Zero(DU());
+  const bool ordinary = reduce(d, x, quadrant_offset, head, tail, quadrant_bits);
+  if constexpr (tangent) {
+    return ordinary ? tan_kernel<true>(d, head, tail, quadrant_bits) : tan_kernel<false>(d, head, tail, quadrant_bits);
+  } else {
+    return ordinary ? sin_or_cos_kernel<true>(d, head, tail, quadrant_bits)
+                    : sin_or_cos_kernel<false>(d, head, tail, quadrant_bits);
+  }
+}
+
 // The lanes the vector forms take.
 HWY_INLINE M on_path(V x) {
   // Integer compares: NaNs are among the arguments here.
